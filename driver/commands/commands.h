@@ -1,0 +1,11 @@
+// The subcommands of lodtool. Each returns the process exit status.
+#pragma once
+
+namespace mevlo {
+
+// lodtool list MODEL.lod
+int runListCommand(const char* modelPath);
+// lodtool repack IN.lod OUT.lod
+int runRepackCommand(const char* inPath, const char* outPath);
+
+}  // namespace mevlo

@@ -1,0 +1,78 @@
+#include "driver/commands/file_io.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace mevlo {
+
+namespace {
+
+std::string describe(const std::string& path, const char* what, int err) {
+    std::string message = path + ": " + what;
+    if (err != 0) {
+        message += ": ";
+        message += std::strerror(err);
+    }
+    return message;
+}
+
+// Removes a partly written output, but only a regular file: a device such
+// as /dev/full must never be unlinked.
+void discardPartialOutput(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
+}
+
+}  // namespace
+
+bool readWholeStream(std::FILE* in, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    constexpr size_t kChunk = 1 << 20;
+    size_t used = 0;
+    for (;;) {
+        bytes.resize(used + kChunk);
+        const size_t got = std::fread(bytes.data() + used, 1, kChunk, in);
+        used += got;
+        if (got < kChunk) break;
+    }
+    bytes.resize(used);
+    bytes.shrink_to_fit();
+    return std::ferror(in) == 0;
+}
+
+std::FILE* openOutputFile(const std::string& path, std::string& error) {
+    errno = 0;
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) error = describe(path, "cannot create output file", errno);
+    return out;
+}
+
+bool finishOutputFile(std::FILE* out, const std::string& path, const std::vector<uint8_t>& bytes,
+                      std::string& error) {
+    errno = 0;
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    int err = errno;
+    if (ok && std::fflush(out) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (std::fclose(out) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        error = describe(path, "cannot write output file", err);
+        discardPartialOutput(path);
+    }
+    return ok;
+}
+
+bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+    std::FILE* out = openOutputFile(path, error);
+    if (!out) return false;
+    return finishOutputFile(out, path, bytes, error);
+}
+
+}  // namespace mevlo

@@ -1,0 +1,41 @@
+// lodtool: inspection and repacking of LOD models.
+#include <cstdio>
+#include <cstring>
+
+#include "driver/commands/commands.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: lodtool <command> [arguments]\n"
+    "\n"
+    "Commands:\n"
+    "  list MODEL.lod            print the node tree of MODEL.lod as an indented listing\n"
+    "  repack IN.lod OUT.lod     read IN.lod and write it again, compacted, as OUT.lod\n"
+    "\n"
+    "Options:\n"
+    "  --help                    show this help and exit\n"
+    "  --version                 show the version and exit\n";
+
+int usageError() {
+    std::fputs(kUsage, stderr);
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usageError();
+    const char* command = argv[1];
+    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (std::strcmp(command, "--version") == 0) {
+        std::puts("lodtool (mevlo) 1.0.0");
+        return 0;
+    }
+    if (std::strcmp(command, "list") == 0 && argc == 3) return mevlo::runListCommand(argv[2]);
+    if (std::strcmp(command, "repack") == 0 && argc == 4) return mevlo::runRepackCommand(argv[2], argv[3]);
+    return usageError();
+}

@@ -1,0 +1,48 @@
+// Explicit little-endian decoding and encoding. Both file formats are
+// little-endian; decoding byte by byte keeps reads alignment-free and
+// independent of the host's byte order.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+namespace mevlo {
+
+inline uint32_t loadU32LE(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+inline int32_t loadI32LE(const uint8_t* p) { return static_cast<int32_t>(loadU32LE(p)); }
+
+inline uint16_t loadU16LE(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+inline float floatFromBits(uint32_t bits) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+inline uint32_t bitsOfFloat(float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+inline float loadF32LE(const uint8_t* p) { return floatFromBits(loadU32LE(p)); }
+
+inline void storeU32LE(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v >> 16);
+    p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+inline void storeU16LE(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+}  // namespace mevlo

@@ -1,0 +1,168 @@
+#include "lod/lod_model.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "driver/commands/file_io.h"
+#include "lod/control_nodes.h"
+#include "lod/lod_node.h"
+#include "lod/primitive_nodes.h"
+#include "lod/subtree_node.h"
+#include "lod/transform_nodes.h"
+
+namespace mevlo {
+
+LodModel::LodModel() = default;
+
+LodModel::~LodModel() { release(); }
+
+int LodModel::load(std::FILE* in) {
+    std::vector<uint8_t> bytes;
+    readFailed_ = !readWholeStream(in, bytes);
+    return loadBytes(std::move(bytes));
+}
+
+int LodModel::loadBytes(const uint8_t* data, size_t size) {
+    return loadBytes(std::vector<uint8_t>(data, data + size));
+}
+
+int LodModel::loadBytes(std::vector<uint8_t> bytes) {
+    release();
+    bytes_ = std::move(bytes);
+    file = ByteStream(bytes_.data(), static_cast<int64_t>(bytes_.size()));
+    buildFromBytes();
+    return 1;
+}
+
+void LodModel::buildFromBytes() {
+    root.reset();
+    nodeTypes.clear();
+    nextNodeIndex = 0;
+    nestingDepth_ = 0;
+    dataBase = 0;
+    nodeCount = readInt32(file);
+    if (nodeCount < 0) return;  // the table cannot exist: no root
+    // Only the entries the file actually holds are read; entries a damaged
+    // count claims beyond the end of the file are 0 (no node).
+    const int64_t available = file.remaining() / 4;
+    const int64_t present = nodeCount < available ? nodeCount : available;
+    nodeTypes.reserve(static_cast<size_t>(present));
+    for (int64_t i = 0; i < present; ++i) nodeTypes.push_back(readInt32(file));
+    if (present < nodeCount) file.seek(file.size());
+    dataBase = file.tell();
+    nextNodeIndex = 0;
+    root = createNode(0);
+}
+
+int32_t LodModel::nodeTypeAt(int32_t i) const {
+    return i >= 0 && static_cast<size_t>(i) < nodeTypes.size() ? nodeTypes[static_cast<size_t>(i)] : 0;
+}
+
+int LodModel::readAt(int32_t offset, int64_t size, uint8_t* dest) {
+    const uint8_t* block = readBlock(offset, size);
+    if (!block) return 0;
+    for (int64_t i = 0; i < size; ++i) dest[i] = block[i];
+    return 1;
+}
+
+const uint8_t* LodModel::readBlock(int32_t offset, int64_t size) const {
+    if (size <= 0) return nullptr;
+    const int64_t position = dataBase + offset;
+    const int64_t fileSize = file.size();
+    if (position < 0 || position > fileSize) return nullptr;
+    if (size > fileSize - position) return nullptr;
+    return file.data() + position;
+}
+
+void LodModel::release() {
+    if (root) destroyChain(root);
+    nodeTypes.clear();
+    nodeTypes.shrink_to_fit();
+}
+
+std::unique_ptr<LodNode> LodModel::constructNode(int32_t code) {
+    switch (code) {
+        case NODE_SUBTREE: return std::make_unique<SubTreeNode>(*this);
+        case NODE_ROOT: return std::make_unique<RootNode>(*this);
+        case NODE_SLOT: return std::make_unique<SlotNode>(*this);
+        case NODE_DOF: return std::make_unique<DofNode>(*this);
+        case NODE_SWITCH: return std::make_unique<SwitchNode>(*this);
+        case NODE_SPLIT: return std::make_unique<SplitNode>(*this);
+        case NODE_PT: return std::make_unique<PrimNode>(*this);
+        case NODE_LP: return std::make_unique<DblPolyNode>(*this);
+        case NODE_CP: return std::make_unique<PolygonNode>(*this);
+        case NODE_SPECIALX: return std::make_unique<SpecialNode>(*this);
+        case NODE_LITSTRING: return std::make_unique<LitStringNode>(*this);
+        case NODE_TRANSLATOR: return std::make_unique<TranslatorNode>(*this);
+        case NODE_SCALE: return std::make_unique<ScaleNode>(*this);
+        case NODE_XDOF: return std::make_unique<XDofNode>(*this);
+        case NODE_XSWITCH: return std::make_unique<XSwitchNode>(*this);
+        case NODE_RCNODE: return std::make_unique<RcNode>(*this);
+        default: return nullptr;
+    }
+}
+
+// Builds the chain that starts at offset. A record's common head names its
+// next sibling, and that sibling (with everything its creation consumes) is
+// created before the record's own fields and children are read. So the
+// type table is consumed as: every node of the chain in chain order, then
+// the children of the last node, ..., then those of the first. This loop
+// reproduces that order without recursing along the chain: first the heads,
+// front to back, then the records' remaining fields, back to front.
+std::unique_ptr<LodNode> LodModel::createNode(int32_t offset) {
+    if (offset == -1) return nullptr;
+    const int64_t saved = file.tell();
+
+    struct Pending {
+        LodNode* node;
+        int64_t fieldsPosition;
+    };
+    std::vector<Pending> pending;
+    std::unique_ptr<LodNode> head;
+    LodNode* tail = nullptr;
+    int32_t current = offset;
+    for (;;) {
+        if (nextNodeIndex >= nodeCount) break;  // table exhausted: nothing consumed
+        const int32_t code = nodeTypeAt(nextNodeIndex);
+        ++nextNodeIndex;
+        if (code < 0 || code >= kNodeTypeCount) {
+            std::printf("Node Table Error:  Type out of range.\n");
+            break;
+        }
+        if (code == NODE_UNUSED) break;
+        if (!file.seek(dataBase + current)) break;
+        if (nestingDepth_ > kMaxNestingDepth) {
+            std::printf("Node Table Error:  Nesting too deep.\n");
+            break;
+        }
+        std::unique_ptr<LodNode> node = constructNode(code);
+        if (!node) break;
+        node->type = code;
+        node->recordOffset = current;
+        node->typeWord = readInt32(file);
+        node->nextOffset = readInt32(file);
+        LodNode* raw = node.get();
+        pending.push_back(Pending{raw, file.tell()});
+        if (tail) {
+            raw->prev = tail;
+            tail->next = std::move(node);
+        } else {
+            head = std::move(node);
+        }
+        tail = raw;
+        if (raw->nextOffset < 0) break;
+        current = raw->nextOffset;
+    }
+
+    ++nestingDepth_;
+    for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
+        file.seek(it->fieldsPosition);
+        it->node->readRecord(*this);
+    }
+    --nestingDepth_;
+
+    file.seek(saved);
+    return head;
+}
+
+}  // namespace mevlo

@@ -1,0 +1,87 @@
+// One loaded LOD file: the node type table, the start of node data and the
+// node tree.
+//
+// File layout: int32 node count N, N int32 node type codes (in node
+// creation order), then node data. Every offset stored in node data is a
+// byte offset from the start of node data (dataBase); the root record is at
+// offset 0.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "lod/byte_stream.h"
+#include "lod/packed_table.h"
+
+namespace mevlo {
+
+class LodNode;
+
+// Nodes nested deeper than this (children of children...) are not built.
+// Real models nest a few dozen levels; the limit bounds every recursion
+// over the tree (loading, conversion, listing, serializing, teardown).
+constexpr int32_t kMaxNestingDepth = 1000;
+
+class LodModel {
+public:
+    LodModel();
+    ~LodModel();
+    LodModel(const LodModel&) = delete;
+    LodModel& operator=(const LodModel&) = delete;
+
+    // Reads the whole stream into memory and builds the tree. Returns 1.
+    // A stream read error is reported through readFailed().
+    int load(std::FILE* in);
+    // The same for a file already in memory.
+    int loadBytes(std::vector<uint8_t> bytes);
+    int loadBytes(const uint8_t* data, size_t size);
+    bool readFailed() const { return readFailed_; }
+
+    // Reads size bytes at dataBase + offset into dest; the stream position
+    // is unchanged afterwards. 1 when the whole block was read, else 0
+    // (size 0 or negative, a seek before the start, a short read).
+    int readAt(int32_t offset, int64_t size, uint8_t* dest);
+    // The block of size bytes at dataBase + offset as a view into the
+    // loaded file, or null when readAt would fail.
+    const uint8_t* readBlock(int32_t offset, int64_t size) const;
+
+    template <typename T>
+    PackedTable<T> readTable(int32_t offset, int32_t count) const {
+        if (count <= 0) return {};
+        return PackedTable<T>(readBlock(offset, static_cast<int64_t>(count) * PackedTable<T>::kEntrySize), count);
+    }
+
+    // The node factory: builds the node at offset (and its whole chain and
+    // subtree behind it), consuming node type table entries in creation
+    // order. Null for offset -1, an exhausted table, a code of 0 or out of
+    // range, a seek before the start of the file, or a node nested deeper
+    // than kMaxNestingDepth. The stream position is restored.
+    std::unique_ptr<LodNode> createNode(int32_t offset);
+
+    // Destroys the tree and the node type table. Safe to repeat.
+    void release();
+
+    // Node type code at index i of the table (0 past the entries the file holds).
+    int32_t nodeTypeAt(int32_t i) const;
+
+    ByteStream& stream() { return file; }
+
+    int32_t nodeCount = 0;
+    std::vector<int32_t> nodeTypes;
+    int32_t nextNodeIndex = 0;
+    std::unique_ptr<LodNode> root;
+    ByteStream file;
+    int64_t dataBase = 0;
+
+private:
+    void buildFromBytes();
+    std::unique_ptr<LodNode> constructNode(int32_t code);
+
+    std::vector<uint8_t> bytes_;
+    bool readFailed_ = false;
+    int32_t nestingDepth_ = 0;
+};
+
+}  // namespace mevlo

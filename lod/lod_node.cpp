@@ -1,0 +1,49 @@
+#include "lod/lod_node.h"
+
+#include <utility>
+
+#include "lod/lod_model.h"
+
+namespace mevlo {
+
+LodNode::LodNode(LodModel& owningModel) : model(&owningModel) {}
+
+// The rest of the chain is destroyed by a loop: a recursive unique_ptr
+// teardown would nest once per sibling.
+LodNode::~LodNode() { destroyChain(next); }
+
+void destroyChain(std::unique_ptr<LodNode>& head) {
+    std::unique_ptr<LodNode> current = std::move(head);
+    while (current) {
+        std::unique_ptr<LodNode> following = std::move(current->next);
+        current.reset();
+        current = std::move(following);
+    }
+}
+
+int32_t LodNode::getVertex(int32_t index, Vec3& out) const {
+    return owner ? owner->getVertex(index, out) : 0;
+}
+
+int32_t LodNode::getNormal(int32_t index, Vec3& out) const {
+    return owner ? owner->getNormal(index, out) : 0;
+}
+
+void LodNode::setOwner(LodNode* node) {
+    for (LodNode* n = this; n; n = n->next.get()) {
+        n->owner = node;
+        n->parent = node;
+    }
+}
+
+void LodNode::setParent(LodNode* node) {
+    for (LodNode* n = this; n; n = n->next.get()) n->parent = node;
+}
+
+void LodNode::broadcast(int32_t*) {}
+
+int32_t LodNode::getExtra(int32_t, void**) const { return 0; }
+
+void LodNode::readRecord(LodModel&) {}
+
+}  // namespace mevlo

@@ -1,0 +1,80 @@
+// The node tree of a LOD model: the base class every node type shares.
+//
+// Every record starts with a common head: the type word (kept, not
+// interpreted) and the node-data offset of the next sibling (negative: none).
+// Siblings form a chain through `next`; a container holds only the head of
+// each of its child chains.
+//
+// Chains can be very long (a million primitives under one container), so
+// nothing here recurses along `next`: chains are built, listed, serialized
+// and destroyed by loops. Recursion only follows nesting, which the loader
+// bounds (kMaxNestingDepth).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "lod/byte_stream.h"
+#include "lod/node_type.h"
+#include "lod/vec.h"
+
+namespace mevlo {
+
+class LodModel;
+class WordWriter;
+
+class LodNode {
+public:
+    explicit LodNode(LodModel& model);
+    virtual ~LodNode();
+    LodNode(const LodNode&) = delete;
+    LodNode& operator=(const LodNode&) = delete;
+
+    // Vertex and normal lookups: 1 and `out` filled, or 0 and `out`
+    // untouched. The base passes them to the owner (the geometry node whose
+    // tables this node's indices address).
+    virtual int32_t getVertex(int32_t index, Vec3& out) const;
+    virtual int32_t getNormal(int32_t index, Vec3& out) const;
+
+    // Sets owner and parent (setParent: parent only) on this node and every
+    // following node of its chain.
+    void setOwner(LodNode* node);
+    void setParent(LodNode* node);
+
+    // Lists this node and the rest of its chain on standard output.
+    void print() const;
+    // Lists this node alone (its subtree included, its siblings not).
+    virtual void printNode() const;
+
+    // Relayed to children; nothing in the system starts a broadcast.
+    virtual void broadcast(int32_t* argument);
+
+    // Writes this node (record, then what it points to) into the writer; the
+    // container writes the following siblings. Returns 1 after writing.
+    virtual int32_t serialize(WordWriter& writer) const;
+
+    // A third lookup of the same shape as getVertex; every class answers 0.
+    virtual int32_t getExtra(int32_t index, void** out) const;
+
+    // Reads the type-specific part of the record, which follows the common
+    // head at the stream's current position. The factory calls it after
+    // the node's whole next-sibling chain has been built.
+    virtual void readRecord(LodModel& model);
+
+    LodModel* model = nullptr;
+    LodNode* owner = nullptr;
+    LodNode* parent = nullptr;
+    LodNode* prev = nullptr;
+    std::unique_ptr<LodNode> next;
+    int32_t type = NODE_UNUSED;
+    int32_t typeWord = 0;
+    // Node-data offset of the record (for messages) and its next-sibling
+    // offset as read.
+    int32_t recordOffset = 0;
+    int32_t nextOffset = -1;
+};
+
+// Destroys a whole chain with a loop, never recursing along `next`.
+void destroyChain(std::unique_ptr<LodNode>& head);
+
+}  // namespace mevlo

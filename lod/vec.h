@@ -1,0 +1,58 @@
+// Vectors and 3x3 matrices as they appear in LOD records.
+#pragma once
+
+#include <cstdint>
+
+#include "lod/byte_order.h"
+
+namespace mevlo {
+
+struct Vec3 {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+};
+
+inline Vec3 loadVec3LE(const uint8_t* p) { return Vec3{loadF32LE(p), loadF32LE(p + 4), loadF32LE(p + 8)}; }
+
+// A 3x3 matrix. Records store it row by row (e0..e8, e(3r+c) = R(r,c));
+// memory holds it column by column: element 3c+r is R(r,c).
+struct Mat3 {
+    float m[9] = {1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f};
+
+    float at(int row, int col) const { return m[3 * col + row]; }
+    // File value e(i), i = 3r + c.
+    float fileValue(int i) const { return at(i / 3, i % 3); }
+    void setFileValue(int i, float v) { m[3 * (i % 3) + i / 3] = v; }
+};
+
+// rotation * v, each component summed in double as (first + third) + second
+// and rounded to float; then the translation added in float. The input is
+// read in full before anything is returned, so callers may pass the
+// output vector as input.
+inline Vec3 transformPoint(const Mat3& r, const Vec3& t, const Vec3& v) {
+    const double x = v.x, y = v.y, z = v.z;
+    float out[3];
+    for (int row = 0; row < 3; ++row) {
+        const double sum =
+            (static_cast<double>(r.at(row, 0)) * x + static_cast<double>(r.at(row, 2)) * z) +
+            static_cast<double>(r.at(row, 1)) * y;
+        out[row] = static_cast<float>(sum);
+    }
+    return Vec3{out[0] + t.x, out[1] + t.y, out[2] + t.z};
+}
+
+// rotation * v without translation, same arithmetic.
+inline Vec3 rotatePoint(const Mat3& r, const Vec3& v) {
+    const double x = v.x, y = v.y, z = v.z;
+    float out[3];
+    for (int row = 0; row < 3; ++row) {
+        const double sum =
+            (static_cast<double>(r.at(row, 0)) * x + static_cast<double>(r.at(row, 2)) * z) +
+            static_cast<double>(r.at(row, 1)) * y;
+        out[row] = static_cast<float>(sum);
+    }
+    return Vec3{out[0], out[1], out[2]};
+}
+
+}  // namespace mevlo
