@@ -1,0 +1,45 @@
+// Small helpers shared by the conformance runner's files.
+#pragma once
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+namespace conformance {
+
+// printf-style formatting into a std::string, for building report lines.
+__attribute__((format(printf, 1, 2))) inline std::string formatText(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list argsCopy;
+  va_copy(argsCopy, args);
+  const int length = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  std::string text;
+  if (length > 0) {
+    text.resize(static_cast<size_t>(length) + 1);
+    std::vsnprintf(&text[0], text.size(), format, argsCopy);
+    text.resize(static_cast<size_t>(length));
+  }
+  va_end(argsCopy);
+  return text;
+}
+
+// Reads a whole file as bytes. False when it cannot be opened or read.
+inline bool readWholeFile(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    return false;
+  }
+  char buffer[65536];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    bytes.append(buffer, got);
+  }
+  const bool ok = std::ferror(file) == 0;
+  std::fclose(file);
+  return ok;
+}
+
+}  // namespace conformance
