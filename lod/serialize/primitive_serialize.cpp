@@ -1,0 +1,107 @@
+// Record writers of primitive records and of the PT, CP and LP nodes.
+#include "lod/primitive.h"
+#include "lod/primitive_nodes.h"
+#include "lod/serialize/record_writing.h"
+#include "lod/serialize/word_writer.h"
+
+namespace mevlo {
+
+int32_t writtenVertexCount(const Primitive& primitive) {
+    return primitive.vertexIndices.present() ? primitive.vertexIndices.count() : 0;
+}
+
+// The record's inline fields first (their order is fixed by the type's
+// flags), then the blocks in the order of their slots. A type outside the
+// flags table has no optional fields, as when it was read. Blocks the
+// reader could not fetch are written as zero words so that the record
+// always carries the blocks its count announces.
+int32_t Primitive::serializePrimitive(WordWriter& writer) const {
+    const int32_t bits = flags();
+    const int32_t count = writtenVertexCount(*this);
+    int32_t vertexSlot = -1;
+    int32_t colorSlot = -1;
+    int32_t normalSlot = -1;
+    int32_t textureSlot = -1;
+
+    writer.writeWord(type);
+    writer.writeWord(count);
+    writer.reserveSlot(vertexSlot, 0);
+    if (bits & PRIM_POLYDATA)
+        for (float value : polyData) writeFloat(writer, value);
+    if (bits & PRIM_COLORS) {
+        writer.reserveSlot(colorSlot, 0);
+    } else if (bits & PRIM_COLOR) {
+        writer.writeWord(colorIndex);
+    }
+    if (bits & PRIM_NORMALS) {
+        writer.reserveSlot(normalSlot, 0);
+    } else if (bits & PRIM_NORMAL) {
+        writer.writeWord(normalIndex);
+    }
+    if (bits & PRIM_TEXTURE) {
+        writer.writeWord(textureId);
+        writer.reserveSlot(textureSlot, 0);
+    }
+
+    writer.patchSlot(vertexSlot);
+    writeTable(writer, vertexIndices, count);
+    if (bits & PRIM_COLORS) {
+        writer.patchSlot(colorSlot);
+        writeTable(writer, colorIndices, count);
+    }
+    if (bits & PRIM_NORMALS) {
+        writer.patchSlot(normalSlot);
+        writeTable(writer, normalIndices, count);
+    }
+    if (bits & PRIM_TEXTURE) {
+        writer.patchSlot(textureSlot);
+        writeTable(writer, texCoords, count);
+    }
+    return 1;
+}
+
+namespace {
+
+// Stands in for a primitive the node does not hold: type 0 (points), no
+// vertices, colour 0.
+void serializeHeldPrimitive(WordWriter& writer, const Primitive* primitive) {
+    if (primitive) {
+        primitive->serializePrimitive(writer);
+    } else {
+        const Primitive empty;
+        empty.serializePrimitive(writer);
+    }
+}
+
+}  // namespace
+
+// PT and CP: the primitive record directly follows the node record.
+int32_t SinglePrimitiveNode::serialize(WordWriter& writer) const {
+    int32_t nextSlot = -1;
+    int32_t primitiveSlot = -1;
+    writer.recordNode(dynamic_cast<const PrimNode*>(this) ? NODE_PT : NODE_CP);
+    writer.reserveSlot(nextSlot, -1);
+    writer.reserveSlot(primitiveSlot, -1);
+    writer.patchSlot(primitiveSlot);
+    serializeHeldPrimitive(writer, primitive.get());
+    finishRecord(writer, *this, nextSlot);
+    return 1;
+}
+
+int32_t DblPolyNode::serialize(WordWriter& writer) const {
+    int32_t nextSlot = -1;
+    int32_t slotA = -1;
+    int32_t slotB = -1;
+    writer.recordNode(NODE_LP);
+    writer.reserveSlot(nextSlot, -1);
+    writer.reserveSlot(slotA, -1);
+    writer.reserveSlot(slotB, -1);
+    writer.patchSlot(slotA);
+    serializeHeldPrimitive(writer, sideA.get());
+    writer.patchSlot(slotB);
+    serializeHeldPrimitive(writer, sideB.get());
+    finishRecord(writer, *this, nextSlot);
+    return 1;
+}
+
+}  // namespace mevlo

@@ -1,0 +1,57 @@
+// Pieces shared by the record writers: float and vector fields copied bit
+// for bit, tables, child chains and the closing next-sibling patch.
+#pragma once
+
+#include <cstdint>
+
+#include "lod/packed_table.h"
+#include "lod/serialize/word_writer.h"
+#include "lod/vec.h"
+
+namespace mevlo {
+
+class LodNode;
+class Primitive;
+
+// Floats are stored as their IEEE-754 bit patterns, never converted.
+inline void writeFloat(WordWriter& writer, float value) {
+    writer.writeWord(static_cast<int32_t>(bitsOfFloat(value)));
+}
+
+inline void writeVec3(WordWriter& writer, const Vec3& v) {
+    writeFloat(writer, v.x);
+    writeFloat(writer, v.y);
+    writeFloat(writer, v.z);
+}
+
+// Records hold matrices row by row (e0..e8), memory column by column.
+inline void writeMat3(WordWriter& writer, const Mat3& m) {
+    for (int i = 0; i < 9; ++i) writeFloat(writer, m.fileValue(i));
+}
+
+// Writes `count` entries of `table` as raw words (entries the table lacks
+// are written as zero words, so the record always has what its count
+// announces). Negative counts write nothing.
+template <typename T>
+void writeTable(WordWriter& writer, const PackedTable<T>& table, int32_t count) {
+    constexpr int wordsPerEntry = static_cast<int>(PackedTable<T>::kEntrySize / 4);
+    for (int32_t i = 0; i < count; ++i) {
+        const bool held = i < table.count();
+        for (int w = 0; w < wordsPerEntry; ++w)
+            writer.writeWord(held ? static_cast<int32_t>(table.rawWord(i, w)) : 0);
+    }
+}
+
+// Serializes every node of the chain starting at head, in chain order. Each
+// node patches its own next slot, so consecutive records link up.
+void writeChain(WordWriter& writer, const LodNode* head);
+
+// Last step of every record: the next-sibling slot designates the word
+// written next, which is where the container writes the following node.
+void finishRecord(WordWriter& writer, const LodNode& node, int32_t nextSlot);
+
+// The vertexCount a primitive record is written with: without a vertex
+// index block there is nothing to index, so the primitive is written empty.
+int32_t writtenVertexCount(const Primitive& primitive);
+
+}  // namespace mevlo

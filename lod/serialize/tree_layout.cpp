@@ -1,0 +1,137 @@
+#include "lod/serialize/tree_layout.h"
+
+#include "lod/control_nodes.h"
+#include "lod/primitive_nodes.h"
+#include "lod/serialize/record_writing.h"
+#include "lod/subtree_node.h"
+#include "lod/transform_nodes.h"
+
+namespace mevlo {
+
+namespace {
+
+// Record lengths in words, common head included.
+constexpr int64_t kHeadWords = 2;
+constexpr int64_t kSubTreeWords = kHeadWords + 7;
+constexpr int64_t kRootWords = kSubTreeWords + 3;
+constexpr int64_t kDofWords = kSubTreeWords + 1 + 9 + 3;
+constexpr int64_t kTranslatorWords = kSubTreeWords + 1 + 4 + 1 + 3;
+constexpr int64_t kScaleWords = kTranslatorWords + 3;
+constexpr int64_t kXDofWords = kSubTreeWords + 1 + 4 + 1 + 9 + 3;
+constexpr int64_t kSlotWords = kHeadWords + 9 + 3 + 1;
+constexpr int64_t kSwitchWords = kHeadWords + 3;
+constexpr int64_t kSplitWords = kHeadWords + 4 + 2;
+constexpr int64_t kSpecialWords = kHeadWords + 4;
+constexpr int64_t kSinglePrimitiveNodeWords = kHeadWords + 1;
+constexpr int64_t kDblPolyWords = kHeadWords + 2;
+constexpr int64_t kRcWords = kHeadWords + 1 + 8;
+
+int64_t entries(int32_t count) { return count > 0 ? count : 0; }
+
+int64_t vec3TableWords(int32_t count) { return 3 * entries(count); }
+
+int64_t primitiveWords(const Primitive* primitive) {
+    const Primitive empty;
+    const Primitive& p = primitive ? *primitive : empty;
+    const int32_t bits = p.flags();
+    const int64_t n = entries(writtenVertexCount(p));
+    int64_t words = 3 + n;
+    if (bits & PRIM_POLYDATA) words += 4;
+    if (bits & PRIM_COLORS) {
+        words += 1 + n;
+    } else if (bits & PRIM_COLOR) {
+        words += 1;
+    }
+    if (bits & PRIM_NORMALS) {
+        words += 1 + n;
+    } else if (bits & PRIM_NORMAL) {
+        words += 1;
+    }
+    if (bits & PRIM_TEXTURE) words += 2 + 2 * n;
+    return words;
+}
+
+// The words one node writes itself (its record, its tables and primitive
+// records), without its child chains; and the heads of those child chains
+// in the order the reader builds them.
+int64_t ownWords(const LodNode& node, std::vector<const LodNode*>& childChains) {
+    if (const auto* subTree = dynamic_cast<const SubTreeNode*>(&node)) {
+        childChains.push_back(subTree->firstChild.get());
+        const int64_t tables = vec3TableWords(subTree->vertexCount) + vec3TableWords(subTree->normalCount);
+        if (const auto* root = dynamic_cast<const RootNode*>(&node))
+            return kRootWords + tables + entries(root->textureCount);
+        if (dynamic_cast<const DofNode*>(&node)) return kDofWords + tables;
+        if (dynamic_cast<const ScaleNode*>(&node)) return kScaleWords + tables;
+        if (dynamic_cast<const TranslatorNode*>(&node)) return kTranslatorWords + tables;
+        if (dynamic_cast<const XDofNode*>(&node)) return kXDofWords + tables;
+        return kSubTreeWords + tables;
+    }
+    if (dynamic_cast<const SlotNode*>(&node)) return kSlotWords;
+    if (const auto* switchNode = dynamic_cast<const SwitchNode*>(&node)) {
+        const int32_t tableEntries = switchNode->branchCount > 0 ? switchNode->branchCount : 0;
+        for (int32_t i = 0; i < tableEntries; ++i) childChains.push_back(switchNode->branch(i));
+        return kSwitchWords + tableEntries;
+    }
+    if (const auto* split = dynamic_cast<const SplitNode*>(&node)) {
+        childChains.push_back(split->branchA.get());
+        childChains.push_back(split->branchB.get());
+        return kSplitWords;
+    }
+    if (const auto* special = dynamic_cast<const SpecialNode*>(&node)) {
+        childChains.push_back(special->firstChild.get());
+        return kSpecialWords + vec3TableWords(special->vertexCount);
+    }
+    if (dynamic_cast<const LitStringNode*>(&node)) return kHeadWords;
+    if (dynamic_cast<const RcNode*>(&node)) return kRcWords;
+    if (const auto* single = dynamic_cast<const SinglePrimitiveNode*>(&node))
+        return kSinglePrimitiveNodeWords + primitiveWords(single->primitive.get());
+    if (const auto* dbl = dynamic_cast<const DblPolyNode*>(&node))
+        return kDblPolyWords + primitiveWords(dbl->sideA.get()) + primitiveWords(dbl->sideB.get());
+    return 0;
+}
+
+// Chains are walked by loops; recursion follows nesting only, which the
+// loader bounds.
+void layoutInto(const LodNode* head, SerializedLayout& layout) {
+    std::vector<const LodNode*> chain;
+    for (const LodNode* node = head; node; node = node->next.get()) {
+        chain.push_back(node);
+        const int32_t code = writtenNodeCode(*node);
+        if (code != NODE_UNUSED) layout.creationOrder.push_back(code);
+    }
+    std::vector<const LodNode*> childChains;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        childChains.clear();
+        layout.wordCount += ownWords(**it, childChains);
+        for (const LodNode* childHead : childChains) layoutInto(childHead, layout);
+    }
+}
+
+}  // namespace
+
+int32_t writtenNodeCode(const LodNode& node) {
+    if (dynamic_cast<const RootNode*>(&node)) return NODE_ROOT;
+    if (dynamic_cast<const DofNode*>(&node)) return NODE_DOF;
+    if (dynamic_cast<const ScaleNode*>(&node)) return NODE_SCALE;
+    if (dynamic_cast<const TranslatorNode*>(&node)) return NODE_TRANSLATOR;
+    if (dynamic_cast<const XDofNode*>(&node)) return NODE_XDOF;
+    if (dynamic_cast<const SubTreeNode*>(&node)) return NODE_SUBTREE;
+    if (dynamic_cast<const SlotNode*>(&node)) return NODE_SLOT;
+    if (dynamic_cast<const SwitchNode*>(&node)) return NODE_SWITCH;
+    if (dynamic_cast<const SplitNode*>(&node)) return NODE_SPLIT;
+    if (dynamic_cast<const SpecialNode*>(&node)) return NODE_SPECIALX;
+    if (dynamic_cast<const LitStringNode*>(&node)) return NODE_LITSTRING;
+    if (dynamic_cast<const RcNode*>(&node)) return NODE_RCNODE;
+    if (dynamic_cast<const PrimNode*>(&node)) return NODE_PT;
+    if (dynamic_cast<const PolygonNode*>(&node)) return NODE_CP;
+    if (dynamic_cast<const DblPolyNode*>(&node)) return NODE_LP;
+    return NODE_UNUSED;
+}
+
+SerializedLayout layoutChain(const LodNode* head) {
+    SerializedLayout layout;
+    layoutInto(head, layout);
+    return layout;
+}
+
+}  // namespace mevlo

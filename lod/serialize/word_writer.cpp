@@ -1,0 +1,42 @@
+#include "lod/serialize/word_writer.h"
+
+#include <cstdio>
+
+#include "lod/node_type.h"
+
+namespace mevlo {
+
+WordWriter::WordWriter(int32_t requestedCapacity, int32_t nodeListCapacity) {
+    capacity = requestedCapacity < 0 ? 0 : (requestedCapacity > kMaxCapacity ? kMaxCapacity : requestedCapacity);
+    words.assign(static_cast<size_t>(capacity), 0);
+    if (nodeListCapacity > 0) nodeTypeList.reserve(static_cast<size_t>(nodeListCapacity));
+}
+
+void WordWriter::writeWord(int32_t value) {
+    if (wordCount >= capacity) return;
+    words[static_cast<size_t>(wordCount)] = value;
+    bytePosition += 4;
+    ++wordCount;
+}
+
+void WordWriter::reserveSlot(int32_t& slot, int32_t placeholder) {
+    slot = wordCount;
+    writeWord(placeholder);
+}
+
+void WordWriter::patchSlot(int32_t slot) {
+    if (slot < 0 || slot >= capacity) {
+        std::printf("Pointer Error\n");
+        return;
+    }
+    words[static_cast<size_t>(slot)] = bytePosition;
+}
+
+void WordWriter::recordNode(int32_t code) {
+    if (wordCount >= capacity) return;
+    nodeTypeList.push_back(code);
+    ++nodeTypeListCount;
+    writeWord(isKnownNodeType(code) ? NodeTypeTable[code].typeWord : 0);
+}
+
+}  // namespace mevlo

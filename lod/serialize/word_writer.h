@@ -1,0 +1,46 @@
+// The serializer's word store: LOD node data is a flat run of 32-bit words
+// in which records point at each other by byte offsets. Most offsets point
+// forward, so a placeholder word (a slot) is stored first and overwritten
+// with the real offset just before its target is written.
+//
+// The store never grows: words past `capacity` are dropped and the byte
+// position stops advancing. Callers that must not lose words size the
+// writer from the tree first (see lod_file_writer.h).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace mevlo {
+
+class WordWriter {
+public:
+    // capacity words are allocated up front (negative counts as 0; at most
+    // kMaxCapacity so that every byte position fits an int32). The node type
+    // list reserves nodeListCapacity entries; it has no bound of its own.
+    explicit WordWriter(int32_t capacity, int32_t nodeListCapacity = 0);
+
+    // Largest capacity whose byte positions (4 per word) fit in an int32.
+    static constexpr int32_t kMaxCapacity = INT32_MAX / 4;
+
+    // Appends one word; dropped on a full writer.
+    void writeWord(int32_t value);
+    // Hands back the index of the word it appends (capacity on a full
+    // writer), then appends the placeholder.
+    void reserveSlot(int32_t& slot, int32_t placeholder);
+    // Overwrites word `slot` with bytePosition. An index outside
+    // 0..capacity-1 prints "Pointer Error\n" and changes nothing.
+    void patchSlot(int32_t slot);
+    // Lists the node type code and appends its type word; nothing on a full
+    // writer.
+    void recordNode(int32_t code);
+
+    std::vector<int32_t> words;
+    int32_t capacity = 0;
+    int32_t bytePosition = 0;
+    int32_t wordCount = 0;
+    std::vector<int32_t> nodeTypeList;
+    int32_t nodeTypeListCount = 0;
+};
+
+}  // namespace mevlo

@@ -1,0 +1,147 @@
+// `lodtool repack` as a user runs it: what it writes, what it prints, and
+// that a failed run leaves no output file behind.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "lod/serialize/lod_file_writer.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace lodtest;
+
+struct RepackRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::vector<uint8_t> readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string readText(const fs::path& path) {
+    const std::vector<uint8_t> bytes = readBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string quoted(const std::string& s) { return "'" + s + "'"; }
+
+bool isOneLine(const std::string& text) {
+    return !text.empty() && text.back() == '\n' && text.find('\n') == text.size() - 1;
+}
+
+class LodtoolRepack : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::path(testing::TempDir()) /
+               (std::string("lodtool_repack_") + testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    RepackRun repack(const std::string& in, const std::string& out) const {
+        const fs::path stdoutPath = dir_ / "stdout";
+        const fs::path stderrPath = dir_ / "stderr";
+        const std::string command = quoted(std::string(MEVLO_BINARY_DIR) + "/lodtool") + " repack " + quoted(in) +
+                                    " " + quoted(out) + " >" + quoted(stdoutPath.string()) + " 2>" +
+                                    quoted(stderrPath.string());
+        RepackRun run;
+        const int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = readText(stdoutPath);
+        run.err = readText(stderrPath);
+        return run;
+    }
+
+    fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(LodtoolRepack, WritesTheSerializedModelAndPrintsOnlyTheLoadingMessages) {
+    Prim odd = prim(2, {0, 1, 2});
+    odd.type = 27;  // read with a message, written back as read
+    const auto built = buildLod(root({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
+                                     {subTree({}, {cp(prim(2, {0, 1, 2}))}), cp(odd), xswitch({{pt(prim(0, {1}))}})}));
+    const fs::path in = dir_ / "in.lod";
+    const fs::path out = dir_ / "out.lod";
+    writeBytes(in, built.bytes);
+
+    const RepackRun run = repack(in.string(), out.string());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "  FUBAR!\n");
+    EXPECT_EQ(run.err, "");
+
+    const Loaded loaded = load(built.bytes);
+    std::vector<uint8_t> expected;
+    std::string error;
+    ASSERT_TRUE(mevlo::writeLodFile(*loaded.model, expected, error));
+    EXPECT_EQ(readBytes(out), expected);
+
+    // Repacking the result changes nothing.
+    const fs::path again = dir_ / "again.lod";
+    EXPECT_EQ(repack(out.string(), again.string()).status, 0);
+    EXPECT_EQ(readBytes(again), expected);
+}
+
+TEST_F(LodtoolRepack, EveryBundledSampleRepacksToItselfOnTheSecondPass) {
+    int samples = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(MEVLO_SOURCE_DIR) / "samples")) {
+        if (entry.path().extension() != ".lod") continue;
+        ++samples;
+        const fs::path once = dir_ / "once.lod";
+        const fs::path twice = dir_ / "twice.lod";
+        const RepackRun first = repack(entry.path().string(), once.string());
+        EXPECT_EQ(first.status, 0) << entry.path();
+        EXPECT_EQ(first.err, "") << entry.path();
+        EXPECT_EQ(repack(once.string(), twice.string()).status, 0) << entry.path();
+        EXPECT_EQ(readBytes(once), readBytes(twice)) << entry.path();
+    }
+    EXPECT_GT(samples, 0);
+}
+
+TEST_F(LodtoolRepack, AnInputThatCannotBeReadIsRefusedInOneLineAndNothingIsWritten) {
+    const fs::path out = dir_ / "out.lod";
+    for (const fs::path& in : {dir_ / "no such model.lod", dir_}) {  // missing; a directory cannot be read
+        const RepackRun run = repack(in.string(), out.string());
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(isOneLine(run.err)) << run.err;
+        EXPECT_NE(run.err.find(in.string()), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+TEST_F(LodtoolRepack, AnOutputThatCannotBeWrittenFailsInOneLineWithoutATruncatedFile) {
+    const fs::path in = dir_ / "in.lod";
+    writeBytes(in, buildLod(root({{1, 2, 3}}, {cp(prim(0, {0}))})).bytes);
+
+    RepackRun run = repack(in.string(), "/dev/full");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(isOneLine(run.err)) << run.err;
+    EXPECT_NE(run.err.find("/dev/full"), std::string::npos) << run.err;
+
+    const fs::path nowhere = dir_ / "no such dir" / "out.lod";
+    run = repack(in.string(), nowhere.string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(isOneLine(run.err)) << run.err;
+    EXPECT_NE(run.err.find(nowhere.string()), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(nowhere));
+}
