@@ -1,0 +1,167 @@
+#include "out3ds/convert.h"
+
+#include <cstdio>
+
+#include "lod/control_nodes.h"
+#include "lod/primitive_nodes.h"
+#include "lod/subtree_node.h"
+#include "lod/transform_nodes.h"
+
+namespace mevlo {
+
+namespace {
+
+// Geometry codes that open a mesh when met inside a chain. A Root there is
+// not a container of this tree and contributes nothing.
+bool opensMeshInChain(int32_t code) {
+    return code == NODE_SUBTREE || code == NODE_DOF || code == NODE_TRANSLATOR || code == NODE_SCALE ||
+           code == NODE_XDOF;
+}
+
+template <typename... Values>
+bool fail(ConversionState& state, const char* format, Values... values) {
+    char line[200];
+    std::snprintf(line, sizeof line, format, values...);
+    state.overflow = line;
+    return false;
+}
+
+// Every present branch of a Switch or XSwitch, whatever the switch state:
+// a geometry head opens its own mesh and takes its chain with it; any other
+// head has its chain walked into the current mesh.
+bool convertSwitchBranches(const SwitchNode& node, MeshBuffer* current, ConversionState& state) {
+    const int32_t held = static_cast<int32_t>(node.branches.size());
+    for (int32_t i = 0; i < held; ++i) {
+        const LodNode* head = node.branch(i);
+        if (!head) continue;
+        const auto* geometry = isGeometryNodeType(head->type) ? dynamic_cast<const SubTreeNode*>(head) : nullptr;
+        const bool ok = geometry ? convertGeometryNode(*geometry, state, true) : walkNodeChain(head, current, state);
+        if (!ok) return false;
+    }
+    return true;
+}
+
+bool convertOneNode(const LodNode& node, MeshBuffer* current, ConversionState& state) {
+    if (opensMeshInChain(node.type)) {
+        const auto* geometry = dynamic_cast<const SubTreeNode*>(&node);
+        return !geometry || convertGeometryNode(*geometry, state, false);
+    }
+    switch (node.type) {
+        case NODE_SWITCH:
+        case NODE_XSWITCH: {
+            const auto* control = dynamic_cast<const SwitchNode*>(&node);
+            return !control || convertSwitchBranches(*control, current, state);
+        }
+        case NODE_SPLIT: {
+            const auto* split = dynamic_cast<const SplitNode*>(&node);
+            if (!split) return true;
+            return walkNodeChain(split->branchA.get(), current, state) &&
+                   walkNodeChain(split->branchB.get(), current, state);
+        }
+        case NODE_PT:
+        case NODE_CP: {
+            const auto* holder = dynamic_cast<const SinglePrimitiveNode*>(&node);
+            return !holder || emitPolygonFan(holder->primitive.get(), current, node, state);
+        }
+        case NODE_LP: {
+            const auto* pair = dynamic_cast<const DblPolyNode*>(&node);
+            if (!pair) return true;
+            return emitPolygonFan(pair->sideA.get(), current, node, state) &&
+                   emitPolygonFan(pair->sideB.get(), current, node, state);
+        }
+        default:
+            // Root, Slot, SpecialX, LitString, RCNode: nothing, and nothing below.
+            return true;
+    }
+}
+
+}  // namespace
+
+bool convertTree(const LodNode* start, ConversionState& state) {
+    if (!start) return true;
+    const auto* geometry = isGeometryNodeType(start->type) ? dynamic_cast<const SubTreeNode*>(start) : nullptr;
+    if (geometry) return convertGeometryNode(*geometry, state, true);
+    return walkNodeChain(start, nullptr, state);
+}
+
+bool convertGeometryNode(const SubTreeNode& node, ConversionState& state, bool walkOwnSiblings) {
+    MeshBuffer* mesh = state.scene.addMesh(node.recordOffset);
+    if (!mesh) {
+        return fail(state, "Model too large: more than %d meshes (geometry node at offset %d)", kMaxSceneMeshes,
+                    node.recordOffset);
+    }
+    if (node.vertexCount > kMaxMeshVertices) {
+        return fail(state, "Model too large: more than %d vertices in one mesh (geometry node at offset %d)",
+                    kMaxMeshVertices, node.recordOffset);
+    }
+    for (int32_t i = 0; i < node.vertexCount; ++i) {
+        // A DOF answers with its own transform already applied. A lookup that
+        // fails still takes its slot, so later indices keep their meaning.
+        Vec3 position;
+        node.getVertex(i, position);
+        mesh->addVertex(position);
+    }
+    applyAncestorTransforms(node, *mesh);
+    for (int32_t i = 0; i < mesh->vertexCount(); ++i) mesh->vertex(i) = toOutputAxes(mesh->vertex(i));
+
+    if (!walkNodeChain(node.firstChild.get(), mesh, state)) return false;
+    return !walkOwnSiblings || walkNodeChain(node.next.get(), mesh, state);
+}
+
+bool walkNodeChain(const LodNode* head, MeshBuffer* current, ConversionState& state) {
+    for (const LodNode* node = head; node; node = node->next.get()) {
+        if (!convertOneNode(*node, current, state)) return false;
+    }
+    return true;
+}
+
+void applyAncestorTransforms(const SubTreeNode& node, MeshBuffer& mesh) {
+    for (const LodNode* ancestor = node.owner; ancestor; ancestor = ancestor->owner) {
+        const Mat3* rotation = nullptr;
+        const Vec3* translation = nullptr;
+        if (const auto* dof = dynamic_cast<const DofNode*>(ancestor)) {
+            rotation = &dof->rotation;
+            translation = &dof->translation;
+        } else if (const auto* xdof = dynamic_cast<const XDofNode*>(ancestor)) {
+            rotation = &xdof->rotation;
+            translation = &xdof->translation;
+        } else {
+            // SubTree, Root, Split, Translator, Scale: passed through unapplied.
+            continue;
+        }
+        for (int32_t i = 0; i < mesh.vertexCount(); ++i) {
+            mesh.vertex(i) = transformPoint(*rotation, *translation, mesh.vertex(i));
+        }
+    }
+}
+
+Vec3 toOutputAxes(const Vec3& v) {
+    return Vec3{v.y, v.x, floatFromBits(bitsOfFloat(v.z) ^ 0x80000000u)};
+}
+
+bool emitPolygonFan(const Primitive* primitive, MeshBuffer* mesh, const LodNode& holder, ConversionState& state) {
+    if (!primitive || !mesh || !primitive->vertexIndices.present()) return true;
+    const Int32Table& indices = primitive->vertexIndices;
+    const int32_t n = indices.count();
+    if (n < 3) return true;
+    // Indices are compared in the 16 bits the file keeps of them.
+    const auto low16 = [&indices](int32_t i) { return static_cast<uint16_t>(indices.rawWord(i, 0)); };
+    const uint16_t first = low16(0);
+    for (int32_t i = 0; i + 2 < n; ++i) {
+        const MeshFace face{first, low16(i + 1), low16(i + 2), kFanFaceFlags};
+        const int32_t limit = mesh->vertexCount();
+        if (face.a >= limit || face.b >= limit || face.c >= limit) {
+            ++state.droppedFaces;
+            continue;
+        }
+        if (mesh->addFace(face) == 0) {
+            return fail(state,
+                        "Model too large: more than %d faces in one mesh (geometry node at offset %d, "
+                        "primitive node at offset %d)",
+                        kMaxMeshFaces, mesh->sourceOffset(), holder.recordOffset);
+        }
+    }
+    return true;
+}
+
+}  // namespace mevlo

@@ -1,0 +1,44 @@
+// The 3DS file of a finished scene: geometry only, one named triangle-mesh
+// object per mesh that has vertices.
+//
+//   0x4D4D main chunk
+//     0x3D3D editor data
+//       0x4000 named object: name "%04d" + NUL (numbered over written meshes)
+//         0x4100 triangle mesh
+//           0x4110 vertex list: uint16 count, x y z floats per vertex
+//           0x4120 face list: uint16 count, a b c flags per face
+//
+// Each object takes 12 * V + 8 * F + 33 bytes. No version, material,
+// smoothing or keyframer chunks are written. A scene without written meshes
+// is the 12-byte file of the two outer headers.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "out3ds/scene.h"
+
+namespace mevlo {
+
+constexpr uint16_t kChunkMain = 0x4D4D;
+constexpr uint16_t kChunkEditor = 0x3D3D;
+constexpr uint16_t kChunkNamedObject = 0x4000;
+constexpr uint16_t kChunkTriangleMesh = 0x4100;
+constexpr uint16_t kChunkVertexList = 0x4110;
+constexpr uint16_t kChunkFaceList = 0x4120;
+
+// Meshes that become objects: those with at least one vertex.
+int32_t countWrittenMeshes(const Scene3ds& scene);
+
+// The whole file, laid out in memory.
+std::vector<uint8_t> encode3ds(const Scene3ds& scene);
+
+// Prints "Objects built: N", then writes the file to an output the caller
+// opened and closes it (checked write, flush and close). On failure error
+// holds a one-line reason naming the path and a partial regular file is
+// removed.
+bool write3ds(const Scene3ds& scene, std::FILE* out, const std::string& path, std::string& error);
+
+}  // namespace mevlo
