@@ -1,0 +1,124 @@
+// Listing of the control nodes: Switch, XSwitch, Split, SpecialX and RCNode.
+#include <cstdio>
+
+#include "lod/control_nodes.h"
+#include "lod/listing/indent.h"
+
+namespace mevlo {
+
+// Branches list one level deeper than the switch; the separators between
+// them stand at the switch's own depth, also next to empty branches.
+void SwitchNode::printBranches() const {
+    ++indentDepth;
+    for (int32_t i = 0; i < branchCount; ++i) {
+        if (i > 0) {
+            --indentDepth;
+            printLine("SWITCHBRANCH\n");
+            ++indentDepth;
+        }
+        if (const LodNode* head = branch(i)) head->print();
+    }
+    --indentDepth;
+}
+
+void SwitchNode::printNode() const {
+    printIndent();
+    std::printf("SWITCH ID=%d\n", switchId);
+    printBranches();
+    printLine("SWITCHEND\n");
+}
+
+void XSwitchNode::printNode() const {
+    printIndent();
+    std::printf("XSWITCH ID=%d ", switchId);
+    if (flags & SWITCH_REVERSE) std::fputs("REVERSE ", stdout);
+    std::fputs("\n", stdout);
+    printBranches();
+    printLine("XSWITCHEND\n");
+}
+
+namespace {
+
+void printSplitBranch(const LodNode* head) {
+    ++indentDepth;
+    if (head) {
+        head->print();
+    } else {
+        printLine("; empty\n");
+    }
+    --indentDepth;
+}
+
+}  // namespace
+
+void SplitNode::printNode() const {
+    printIndent();
+    std::printf("SPLIT; %f,%f,%f,%f\n", static_cast<double>(plane[0]), static_cast<double>(plane[1]),
+                static_cast<double>(plane[2]), static_cast<double>(plane[3]));
+    printSplitBranch(branchA.get());
+    printLine("SPLITB\n");
+    printSplitBranch(branchB.get());
+    printLine("SPLITEND\n");
+}
+
+void SpecialNode::printNode() const {
+    static const char* const kSpecialNames[] = {"normal", "billboard", "tree"};
+    printIndent();
+    if (specialType >= SPECIAL_NORMAL && specialType <= SPECIAL_TREE) {
+        std::printf("Special %s\n", kSpecialNames[specialType]);
+    } else {
+        std::printf("Special %d\n", specialType);  // a type without a name shows its number
+    }
+    ++indentDepth;
+    if (firstChild) firstChild->print();
+    --indentDepth;
+    printLine("SPECIALEND\n");
+}
+
+namespace {
+
+// One DOFMATH operand: a DOF or variable number, or a float constant.
+void printOperand(int8_t kind, int32_t asInt, float asFloat) {
+    if (kind == RC_OPERAND_DOF) {
+        std::printf("dof%d ", asInt);
+    } else if (kind == RC_OPERAND_VAR) {
+        std::printf("var%d ", asInt);
+    } else {
+        std::printf("%f ", static_cast<double>(asFloat));
+    }
+}
+
+}  // namespace
+
+// An RCNode of an unknown kind prints only its indentation, and whatever
+// is listed next continues that line.
+void RcNode::printNode() const {
+    printIndent();
+    if (rcType == RC_ZBIAS) {
+        std::printf("ZBIAS %f\n", static_cast<double>(argFloat(1)));
+        return;
+    }
+    if (rcType != RC_DOFMATH) return;
+
+    std::fputs("DOFMATH ", stdout);
+    const int8_t result = resultType();
+    if (result == RC_OPERAND_DOF || result == RC_OPERAND_VAR) {
+        printOperand(result, resultIndex(), 0.0f);
+    } else {
+        std::fputs("***invalid resultType*** ", stdout);
+    }
+    const uint16_t op = opcode();
+    if (op < kRcOperationCount) {
+        const RcOperation& operation = rcOperations[op];
+        // A record has five argument slots, the most any operation takes.
+        constexpr int32_t kArgSlots = 5;
+        const int32_t count = operation.argCount < kArgSlots ? operation.argCount : kArgSlots;
+        std::printf("%s ", operation.name);
+        for (int32_t i = 0; i < count; ++i) printOperand(argType(i), argInt(i), argFloat(i));
+    } else {
+        std::fputs("***invalid opcode*** ", stdout);  // no table entry, so no argument count either
+    }
+    std::fputs("\n", stdout);
+}
+
+}  // namespace mevlo
