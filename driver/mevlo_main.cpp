@@ -27,17 +27,11 @@ void printBanner() {
 }
 
 int runConversion(const char* inPath, const char* outPath) {
-    std::FILE* in = std::fopen(inPath, "rb");
-    if (!in) {
-        std::cerr << "Source file not found\n";
-        return 1;
-    }
+    // A path that opens but cannot be read (a directory, an I/O error) is
+    // refused in the same words as a missing one, before the banner.
     std::vector<uint8_t> bytes;
-    const bool readOk = mevlo::readWholeStream(in, bytes);
-    std::fclose(in);
-    if (!readOk) {
-        // A path that opens but cannot be read (a directory, an I/O error)
-        // is refused in the same words as a missing one.
+    std::string readError;
+    if (!mevlo::readInputFile(inPath, bytes, readError)) {
         std::cerr << "Source file not found\n";
         return 1;
     }

@@ -27,22 +27,8 @@ struct Mat3 {
 };
 
 // rotation * v, each component summed in double as (first + third) + second
-// and rounded to float; then the translation added in float. The input is
-// read in full before anything is returned, so callers may pass the
-// output vector as input.
-inline Vec3 transformPoint(const Mat3& r, const Vec3& t, const Vec3& v) {
-    const double x = v.x, y = v.y, z = v.z;
-    float out[3];
-    for (int row = 0; row < 3; ++row) {
-        const double sum =
-            (static_cast<double>(r.at(row, 0)) * x + static_cast<double>(r.at(row, 2)) * z) +
-            static_cast<double>(r.at(row, 1)) * y;
-        out[row] = static_cast<float>(sum);
-    }
-    return Vec3{out[0] + t.x, out[1] + t.y, out[2] + t.z};
-}
-
-// rotation * v without translation, same arithmetic.
+// and rounded to float. The input is read in full before anything is
+// returned, so callers may pass the output vector as input.
 inline Vec3 rotatePoint(const Mat3& r, const Vec3& v) {
     const double x = v.x, y = v.y, z = v.z;
     float out[3];
@@ -53,6 +39,12 @@ inline Vec3 rotatePoint(const Mat3& r, const Vec3& v) {
         out[row] = static_cast<float>(sum);
     }
     return Vec3{out[0], out[1], out[2]};
+}
+
+// rotation * v as above, then the translation added in float.
+inline Vec3 transformPoint(const Mat3& r, const Vec3& t, const Vec3& v) {
+    const Vec3 rotated = rotatePoint(r, v);
+    return Vec3{rotated.x + t.x, rotated.y + t.y, rotated.z + t.z};
 }
 
 }  // namespace mevlo

@@ -42,6 +42,21 @@ bool readWholeStream(std::FILE* in, std::vector<uint8_t>& bytes) {
     return std::ferror(in) == 0;
 }
 
+bool readInputFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+    errno = 0;
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) {
+        error = describe(path, "cannot open", errno);
+        return false;
+    }
+    errno = 0;
+    const bool ok = readWholeStream(in, bytes);
+    const int err = errno;
+    std::fclose(in);
+    if (!ok) error = describe(path, "cannot read", err);
+    return ok;
+}
+
 std::FILE* openOutputFile(const std::string& path, std::string& error) {
     errno = 0;
     std::FILE* out = std::fopen(path.c_str(), "wb");

@@ -11,6 +11,10 @@ namespace mevlo {
 // Reads everything from an open stream. False on a read error.
 bool readWholeStream(std::FILE* in, std::vector<uint8_t>& bytes);
 
+// Opens path ("rb"), reads it in full and closes it. On failure error holds
+// a one-line reason ("<path>: cannot open: ..." or "<path>: cannot read: ...").
+bool readInputFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
+
 // Creates or truncates path and writes bytes with one fwrite, then a
 // checked fflush and fclose. On any failure, error holds a one-line reason
 // ("<path>: <what failed>") and a regular file that was being written is

@@ -1,7 +1,6 @@
 // lodtool list: loads a model and prints the listing of its node tree.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -12,33 +11,13 @@
 
 namespace mevlo {
 
-namespace {
-
-void reportInputFailure(const char* path, const char* what, int err) {
-    if (err != 0) {
-        std::fprintf(stderr, "lodtool: %s: %s: %s\n", path, what, std::strerror(err));
-    } else {
-        std::fprintf(stderr, "lodtool: %s: %s\n", path, what);
-    }
-}
-
-}  // namespace
-
 int runListCommand(const char* modelPath) {
-    std::FILE* in = std::fopen(modelPath, "rb");
-    if (in == nullptr) {
-        reportInputFailure(modelPath, "cannot open", errno);
-        return 1;
-    }
-    // The whole file is read before loading, so that a file that cannot be
-    // read (a directory, an I/O error) is refused before anything is listed.
+    // The whole file is read first, so that a file that cannot be read (a
+    // directory, an I/O error) is refused before anything is printed.
     std::vector<uint8_t> bytes;
-    errno = 0;
-    const bool readOk = readWholeStream(in, bytes);
-    const int readErrno = errno;
-    std::fclose(in);
-    if (!readOk) {
-        reportInputFailure(modelPath, "cannot read", readErrno);
+    std::string readError;
+    if (!readInputFile(modelPath, bytes, readError)) {
+        std::fprintf(stderr, "lodtool: %s\n", readError.c_str());
         return 1;
     }
 

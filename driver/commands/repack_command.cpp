@@ -1,9 +1,7 @@
 // lodtool repack: loads a model and writes it out again as a LOD file.
 // The written file is compact (every table once per record that names it,
 // nothing unreferenced) and its node type table is in creation order.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,33 +13,13 @@
 
 namespace mevlo {
 
-namespace {
-
-void reportInputFailure(const char* path, const char* what, int err) {
-    if (err != 0) {
-        std::fprintf(stderr, "lodtool: %s: %s: %s\n", path, what, std::strerror(err));
-    } else {
-        std::fprintf(stderr, "lodtool: %s: %s\n", path, what);
-    }
-}
-
-}  // namespace
-
 int runRepackCommand(const char* inPath, const char* outPath) {
-    std::FILE* in = std::fopen(inPath, "rb");
-    if (in == nullptr) {
-        reportInputFailure(inPath, "cannot open", errno);
-        return 1;
-    }
-    // Read in full first: a file that cannot be read is refused before
-    // anything is loaded or written.
+    // The whole file is read first, so that a file that cannot be read (a
+    // directory, an I/O error) is refused before anything is printed.
     std::vector<uint8_t> input;
-    errno = 0;
-    const bool readOk = readWholeStream(in, input);
-    const int readErrno = errno;
-    std::fclose(in);
-    if (!readOk) {
-        reportInputFailure(inPath, "cannot read", readErrno);
+    std::string readError;
+    if (!readInputFile(inPath, input, readError)) {
+        std::fprintf(stderr, "lodtool: %s\n", readError.c_str());
         return 1;
     }
 
