@@ -8,6 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+
+#include "lod/byte_order.h"
 
 namespace mevlo {
 
@@ -30,9 +33,20 @@ public:
 
     // Copies n bytes when all n are there; otherwise copies nothing. The
     // position advances by what was consumed (all of it, or up to the end).
-    bool readExact(uint8_t* out, int64_t n);
+    bool readExact(uint8_t* out, int64_t n) {
+        if (n > remaining()) return readShort();
+        std::memcpy(out, data_ + position_, static_cast<size_t>(n));
+        position_ += n;
+        return true;
+    }
 
 private:
+    // A read past the end consumes up to the end and fails.
+    bool readShort() {
+        position_ = position_ < size_ ? size_ : position_;
+        return false;
+    }
+
     const uint8_t* data_ = nullptr;
     int64_t size_ = 0;
     int64_t position_ = 0;
@@ -40,8 +54,14 @@ private:
 
 // Scalar reads at the current position. A read that cannot get all its
 // bytes yields 0 (0.0f for floats).
-int32_t readInt32(ByteStream& stream);
+inline int32_t readInt32(ByteStream& stream) {
+    uint8_t b[4];
+    return stream.readExact(b, 4) ? loadI32LE(b) : 0;
+}
 uint8_t readByte(ByteStream& stream);
-float readFloat(ByteStream& stream);
+inline float readFloat(ByteStream& stream) {
+    uint8_t b[4];
+    return stream.readExact(b, 4) ? loadF32LE(b) : 0.0f;
+}
 
 }  // namespace mevlo

@@ -23,6 +23,13 @@ public:
     void putBytes(const void* data, size_t size);
 
     void reserve(size_t size) { bytes_.reserve(size); }
+    // Appends n bytes for the caller to fill; valid until the next put.
+    uint8_t* extend(size_t n) {
+        const size_t at = bytes_.size();
+        bytes_.resize(at + n);
+        return bytes_.data() + at;
+    }
+    void clear() { bytes_.clear(); }
     const std::vector<uint8_t>& bytes() const { return bytes_; }
     std::vector<uint8_t> takeBytes() { return std::move(bytes_); }
 

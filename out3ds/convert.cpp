@@ -34,7 +34,7 @@ bool convertSwitchBranches(const SwitchNode& node, MeshBuffer* current, Conversi
     for (int32_t i = 0; i < held; ++i) {
         const LodNode* head = node.branch(i);
         if (!head) continue;
-        const auto* geometry = isGeometryNodeType(head->type) ? dynamic_cast<const SubTreeNode*>(head) : nullptr;
+        const auto* geometry = isGeometryNodeType(head->type) ? static_cast<const SubTreeNode*>(head) : nullptr;
         const bool ok = geometry ? convertGeometryNode(*geometry, state, true) : walkNodeChain(head, current, state);
         if (!ok) return false;
     }
@@ -43,28 +43,28 @@ bool convertSwitchBranches(const SwitchNode& node, MeshBuffer* current, Conversi
 
 bool convertOneNode(const LodNode& node, MeshBuffer* current, ConversionState& state) {
     if (opensMeshInChain(node.type)) {
-        const auto* geometry = dynamic_cast<const SubTreeNode*>(&node);
+        const auto* geometry = static_cast<const SubTreeNode*>(&node);
         return !geometry || convertGeometryNode(*geometry, state, false);
     }
     switch (node.type) {
         case NODE_SWITCH:
         case NODE_XSWITCH: {
-            const auto* control = dynamic_cast<const SwitchNode*>(&node);
+            const auto* control = static_cast<const SwitchNode*>(&node);
             return !control || convertSwitchBranches(*control, current, state);
         }
         case NODE_SPLIT: {
-            const auto* split = dynamic_cast<const SplitNode*>(&node);
+            const auto* split = static_cast<const SplitNode*>(&node);
             if (!split) return true;
             return walkNodeChain(split->branchA.get(), current, state) &&
                    walkNodeChain(split->branchB.get(), current, state);
         }
         case NODE_PT:
         case NODE_CP: {
-            const auto* holder = dynamic_cast<const SinglePrimitiveNode*>(&node);
+            const auto* holder = static_cast<const SinglePrimitiveNode*>(&node);
             return !holder || emitPolygonFan(holder->primitive.get(), current, node, state);
         }
         case NODE_LP: {
-            const auto* pair = dynamic_cast<const DblPolyNode*>(&node);
+            const auto* pair = static_cast<const DblPolyNode*>(&node);
             if (!pair) return true;
             return emitPolygonFan(pair->sideA.get(), current, node, state) &&
                    emitPolygonFan(pair->sideB.get(), current, node, state);
@@ -79,7 +79,7 @@ bool convertOneNode(const LodNode& node, MeshBuffer* current, ConversionState& s
 
 bool convertTree(const LodNode* start, ConversionState& state) {
     if (!start) return true;
-    const auto* geometry = isGeometryNodeType(start->type) ? dynamic_cast<const SubTreeNode*>(start) : nullptr;
+    const auto* geometry = isGeometryNodeType(start->type) ? static_cast<const SubTreeNode*>(start) : nullptr;
     if (geometry) return convertGeometryNode(*geometry, state, true);
     return walkNodeChain(start, nullptr, state);
 }
@@ -94,6 +94,7 @@ bool convertGeometryNode(const SubTreeNode& node, ConversionState& state, bool w
         return fail(state, "Model too large: more than %d vertices in one mesh (geometry node at offset %d)",
                     kMaxMeshVertices, node.recordOffset);
     }
+    mesh->reserveVertices(node.vertexCount);
     for (int32_t i = 0; i < node.vertexCount; ++i) {
         // A DOF answers with its own transform already applied. A lookup that
         // fails still takes its slot, so later indices keep their meaning.
@@ -119,14 +120,15 @@ void applyAncestorTransforms(const SubTreeNode& node, MeshBuffer& mesh) {
     for (const LodNode* ancestor = node.owner; ancestor; ancestor = ancestor->owner) {
         const Mat3* rotation = nullptr;
         const Vec3* translation = nullptr;
-        if (const auto* dof = dynamic_cast<const DofNode*>(ancestor)) {
+        if (ancestor->type == NODE_DOF) {
+            const auto* dof = static_cast<const DofNode*>(ancestor);
             rotation = &dof->rotation;
             translation = &dof->translation;
-        } else if (const auto* xdof = dynamic_cast<const XDofNode*>(ancestor)) {
+        } else if (ancestor->type == NODE_XDOF) {
+            const auto* xdof = static_cast<const XDofNode*>(ancestor);
             rotation = &xdof->rotation;
             translation = &xdof->translation;
         } else {
-            // SubTree, Root, Split, Translator, Scale: passed through unapplied.
             continue;
         }
         for (int32_t i = 0; i < mesh.vertexCount(); ++i) {

@@ -38,6 +38,7 @@ public:
     // when the mesh is full.
     int32_t addFace(const MeshFace& face);
 
+    void reserveVertices(int32_t n) { vertices_.reserve(static_cast<size_t>(n)); }
     int32_t vertexCount() const { return static_cast<int32_t>(vertices_.size()); }
     int32_t faceCount() const { return static_cast<int32_t>(faces_.size()); }
     bool verticesFull() const { return vertexCount() >= kMaxMeshVertices; }

@@ -2,6 +2,7 @@
 
 #include "driver/commands/file_io.h"
 #include "out3ds/chunk_writer.h"
+#include "lod/byte_order.h"
 
 namespace mevlo {
 
@@ -23,22 +24,24 @@ void encodeObject(ChunkWriter& writer, const MeshBuffer& mesh, int32_t number) {
     const size_t triangles = writer.openChunk(kChunkTriangleMesh);
     const size_t vertexList = writer.openChunk(kChunkVertexList);
     writer.putU16(static_cast<uint16_t>(mesh.vertexCount()));
-    for (int32_t i = 0; i < mesh.vertexCount(); ++i) {
+    uint8_t* at = writer.extend(12 * static_cast<size_t>(mesh.vertexCount()));
+    for (int32_t i = 0; i < mesh.vertexCount(); ++i, at += 12) {
         const Vec3& v = mesh.vertex(i);
-        writer.putF32(v.x);
-        writer.putF32(v.y);
-        writer.putF32(v.z);
+        storeU32LE(at, bitsOfFloat(v.x));
+        storeU32LE(at + 4, bitsOfFloat(v.y));
+        storeU32LE(at + 8, bitsOfFloat(v.z));
     }
     writer.closeChunk(vertexList);
 
     const size_t faceList = writer.openChunk(kChunkFaceList);
     writer.putU16(static_cast<uint16_t>(mesh.faceCount()));
-    for (int32_t i = 0; i < mesh.faceCount(); ++i) {
+    at = writer.extend(8 * static_cast<size_t>(mesh.faceCount()));
+    for (int32_t i = 0; i < mesh.faceCount(); ++i, at += 8) {
         const MeshFace& f = mesh.face(i);
-        writer.putU16(f.a);
-        writer.putU16(f.b);
-        writer.putU16(f.c);
-        writer.putU16(f.flags);
+        storeU16LE(at, f.a);
+        storeU16LE(at + 2, f.b);
+        storeU16LE(at + 4, f.c);
+        storeU16LE(at + 6, f.flags);
     }
     writer.closeChunk(faceList);
     writer.closeChunk(triangles);
@@ -80,7 +83,37 @@ std::vector<uint8_t> encode3ds(const Scene3ds& scene) {
 
 bool write3ds(const Scene3ds& scene, std::FILE* out, const std::string& path, std::string& error) {
     std::printf("Objects built: %i\n", static_cast<int>(countWrittenMeshes(scene)));
-    return finishOutputFile(out, path, encode3ds(scene), error);
+    // Lengths are known from the counts, so the file is streamed object by
+    // object through one small buffer instead of being built whole.
+    size_t editorLength = 6;
+    for (int32_t i = 0; i < scene.meshCount(); ++i) {
+        const MeshBuffer& mesh = scene.mesh(i);
+        if (!isWritten(mesh)) continue;
+        editorLength += 12 * static_cast<size_t>(mesh.vertexCount()) + 8 * static_cast<size_t>(mesh.faceCount()) +
+                        kObjectOverheadBytes;
+    }
+    constexpr size_t kBlock = 1 << 20;
+    ChunkWriter block;
+    block.reserve(kBlock + 200000);
+    block.putU16(kChunkMain);
+    block.putU32(static_cast<uint32_t>(editorLength + 6));
+    block.putU16(kChunkEditor);
+    block.putU32(static_cast<uint32_t>(editorLength));
+    bool ok = true;
+    int32_t number = 0;
+    for (int32_t i = 0; i < scene.meshCount() && ok; ++i) {
+        const MeshBuffer& mesh = scene.mesh(i);
+        if (!isWritten(mesh)) continue;
+        encodeObject(block, mesh, number++);
+        if (block.bytes().size() >= kBlock) {
+            ok = std::fwrite(block.bytes().data(), 1, block.bytes().size(), out) == block.bytes().size();
+            block.clear();
+        }
+    }
+    // After a failed write the stream's error flag makes finishOutputFile
+    // report the failure (and remove the partial file).
+    if (!ok) block.clear();
+    return finishOutputFile(out, path, block.bytes(), error);
 }
 
 }  // namespace mevlo

@@ -27,10 +27,26 @@ void discardPartialOutput(const std::string& path) {
 
 }  // namespace
 
-bool readWholeStream(std::FILE* in, std::vector<uint8_t>& bytes) {
+bool readWholeStream(std::FILE* in, std::vector<uint8_t>& bytes, int64_t sizeHint) {
     bytes.clear();
-    constexpr size_t kChunk = 1 << 20;
+    // With the size of a regular file known, the file is read in one piece
+    // into a buffer of its size: no regrowth copies, peak memory = the file.
+    const int64_t size = sizeHint;
     size_t used = 0;
+    if (size > 0) {
+        bytes.resize(static_cast<size_t>(size));
+        used = std::fread(bytes.data(), 1, bytes.size(), in);
+        if (used < bytes.size()) {
+            bytes.resize(used);
+            return std::ferror(in) == 0;
+        }
+        const int more = std::fgetc(in);
+        if (more == EOF) return std::ferror(in) == 0;
+        bytes.push_back(static_cast<uint8_t>(more));
+        ++used;
+    }
+    // Whatever follows (a growing file, a pipe) is read in chunks.
+    constexpr size_t kChunk = 1 << 20;
     for (;;) {
         bytes.resize(used + kChunk);
         const size_t got = std::fread(bytes.data() + used, 1, kChunk, in);
@@ -38,7 +54,7 @@ bool readWholeStream(std::FILE* in, std::vector<uint8_t>& bytes) {
         if (got < kChunk) break;
     }
     bytes.resize(used);
-    bytes.shrink_to_fit();
+    if (size <= 0) bytes.shrink_to_fit();
     return std::ferror(in) == 0;
 }
 
@@ -49,8 +65,15 @@ bool readInputFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
         error = describe(path, "cannot open", errno);
         return false;
     }
+    // Only a regular file's size is a size (a directory's is not).
+    std::error_code ec;
+    int64_t sizeHint = -1;
+    if (std::filesystem::is_regular_file(path, ec)) {
+        const auto size = std::filesystem::file_size(path, ec);
+        if (!ec) sizeHint = static_cast<int64_t>(size);
+    }
     errno = 0;
-    const bool ok = readWholeStream(in, bytes);
+    const bool ok = readWholeStream(in, bytes, sizeHint);
     const int err = errno;
     std::fclose(in);
     if (!ok) error = describe(path, "cannot read", err);
@@ -67,7 +90,8 @@ std::FILE* openOutputFile(const std::string& path, std::string& error) {
 bool finishOutputFile(std::FILE* out, const std::string& path, const std::vector<uint8_t>& bytes,
                       std::string& error) {
     errno = 0;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    // An earlier streamed write may already have failed.
+    bool ok = !std::ferror(out) && (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size());
     int err = errno;
     if (ok && std::fflush(out) != 0) {
         ok = false;

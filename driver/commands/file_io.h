@@ -8,8 +8,9 @@
 
 namespace mevlo {
 
-// Reads everything from an open stream. False on a read error.
-bool readWholeStream(std::FILE* in, std::vector<uint8_t>& bytes);
+// Reads everything from an open stream. False on a read error. A size hint
+// (the size of a regular file, or -1) lets the read go in one piece.
+bool readWholeStream(std::FILE* in, std::vector<uint8_t>& bytes, int64_t sizeHint = -1);
 
 // Opens path ("rb"), reads it in full and closes it. On failure error holds
 // a one-line reason ("<path>: cannot open: ..." or "<path>: cannot read: ...").

@@ -7,6 +7,7 @@
 // unresolvable index shows the last vector fetched, or zeros.
 #include <cstdio>
 
+#include "lod/listing/fixed_format.h"
 #include "lod/listing/indent.h"
 #include "lod/lod_node.h"
 #include "lod/primitive.h"
@@ -17,7 +18,19 @@ namespace mevlo {
 namespace {
 
 void printVector(const Vec3& v) {
-    std::printf("(%f, %f, %f) ", static_cast<double>(v.x), static_cast<double>(v.y), static_cast<double>(v.z));
+    char line[3 * kFixedFormatBufferSize + 8];
+    int n = 0;
+    line[n++] = '(';
+    n += formatFixed6(v.x, line + n);
+    line[n++] = ',';
+    line[n++] = ' ';
+    n += formatFixed6(v.y, line + n);
+    line[n++] = ',';
+    line[n++] = ' ';
+    n += formatFixed6(v.z, line + n);
+    line[n++] = ')';
+    line[n++] = ' ';
+    std::fwrite(line, 1, static_cast<size_t>(n), stdout);
 }
 
 }  // namespace
@@ -63,7 +76,12 @@ void Primitive::printPrimitive() const {
         std::printf(" TEXTURE=%d ", textureId);
         for (int32_t i = 0; i < texCoords.count(); ++i) {
             const TexCoord uv = texCoords[i];
-            std::printf("%f,%f ", static_cast<double>(uv.u), static_cast<double>(uv.v));
+            char pair[2 * kFixedFormatBufferSize + 4];
+            int n = formatFixed6(uv.u, pair);
+            pair[n++] = ',';
+            n += formatFixed6(uv.v, pair + n);
+            pair[n++] = ' ';
+            std::fwrite(pair, 1, static_cast<size_t>(n), stdout);
         }
         if (primFlags & PRIM_CLIP) std::fputs(" CLIP ", stdout);
         if (primFlags & PRIM_TEXALPHA) std::fputs(" TEXALPHA ", stdout);

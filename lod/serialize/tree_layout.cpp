@@ -26,6 +26,29 @@ constexpr int64_t kSinglePrimitiveNodeWords = kHeadWords + 1;
 constexpr int64_t kDblPolyWords = kHeadWords + 2;
 constexpr int64_t kRcWords = kHeadWords + 1 + 8;
 
+// The class of a node: the factory stores the code it built the node for
+// in `type`; only hand-made nodes (type 0) need the run-time type check.
+int32_t classCode(const LodNode& node) {
+    if (node.type > NODE_UNUSED && node.type < kNodeTypeCount) return node.type;
+    if (dynamic_cast<const RootNode*>(&node)) return NODE_ROOT;
+    if (dynamic_cast<const DofNode*>(&node)) return NODE_DOF;
+    if (dynamic_cast<const ScaleNode*>(&node)) return NODE_SCALE;
+    if (dynamic_cast<const TranslatorNode*>(&node)) return NODE_TRANSLATOR;
+    if (dynamic_cast<const XDofNode*>(&node)) return NODE_XDOF;
+    if (dynamic_cast<const SubTreeNode*>(&node)) return NODE_SUBTREE;
+    if (dynamic_cast<const SlotNode*>(&node)) return NODE_SLOT;
+    if (dynamic_cast<const XSwitchNode*>(&node)) return NODE_XSWITCH;
+    if (dynamic_cast<const SwitchNode*>(&node)) return NODE_SWITCH;
+    if (dynamic_cast<const SplitNode*>(&node)) return NODE_SPLIT;
+    if (dynamic_cast<const SpecialNode*>(&node)) return NODE_SPECIALX;
+    if (dynamic_cast<const LitStringNode*>(&node)) return NODE_LITSTRING;
+    if (dynamic_cast<const RcNode*>(&node)) return NODE_RCNODE;
+    if (dynamic_cast<const PrimNode*>(&node)) return NODE_PT;
+    if (dynamic_cast<const PolygonNode*>(&node)) return NODE_CP;
+    if (dynamic_cast<const DblPolyNode*>(&node)) return NODE_LP;
+    return NODE_UNUSED;
+}
+
 int64_t entries(int32_t count) { return count > 0 ? count : 0; }
 
 int64_t vec3TableWords(int32_t count) { return 3 * entries(count); }
@@ -55,39 +78,55 @@ int64_t primitiveWords(const Primitive* primitive) {
 // records), without its child chains; and the heads of those child chains
 // in the order the reader builds them.
 int64_t ownWords(const LodNode& node, std::vector<const LodNode*>& childChains) {
-    if (const auto* subTree = dynamic_cast<const SubTreeNode*>(&node)) {
-        childChains.push_back(subTree->firstChild.get());
-        const int64_t tables = vec3TableWords(subTree->vertexCount) + vec3TableWords(subTree->normalCount);
-        if (const auto* root = dynamic_cast<const RootNode*>(&node))
-            return kRootWords + tables + entries(root->textureCount);
-        if (dynamic_cast<const DofNode*>(&node)) return kDofWords + tables;
-        if (dynamic_cast<const ScaleNode*>(&node)) return kScaleWords + tables;
-        if (dynamic_cast<const TranslatorNode*>(&node)) return kTranslatorWords + tables;
-        if (dynamic_cast<const XDofNode*>(&node)) return kXDofWords + tables;
-        return kSubTreeWords + tables;
+    const int32_t code = classCode(node);
+    switch (code) {
+        case NODE_SUBTREE:
+        case NODE_ROOT:
+        case NODE_DOF:
+        case NODE_TRANSLATOR:
+        case NODE_SCALE:
+        case NODE_XDOF: {
+            const auto& subTree = static_cast<const SubTreeNode&>(node);
+            childChains.push_back(subTree.firstChild.get());
+            const int64_t tables = vec3TableWords(subTree.vertexCount) + vec3TableWords(subTree.normalCount);
+            switch (code) {
+                case NODE_ROOT: return kRootWords + tables + entries(static_cast<const RootNode&>(node).textureCount);
+                case NODE_DOF: return kDofWords + tables;
+                case NODE_SCALE: return kScaleWords + tables;
+                case NODE_TRANSLATOR: return kTranslatorWords + tables;
+                case NODE_XDOF: return kXDofWords + tables;
+                default: return kSubTreeWords + tables;
+            }
+        }
+        case NODE_SLOT: return kSlotWords;
+        case NODE_SWITCH:
+        case NODE_XSWITCH: {
+            const auto& switchNode = static_cast<const SwitchNode&>(node);
+            const int32_t tableEntries = switchNode.branchCount > 0 ? switchNode.branchCount : 0;
+            for (int32_t i = 0; i < tableEntries; ++i) childChains.push_back(switchNode.branch(i));
+            return kSwitchWords + tableEntries;
+        }
+        case NODE_SPLIT: {
+            const auto& split = static_cast<const SplitNode&>(node);
+            childChains.push_back(split.branchA.get());
+            childChains.push_back(split.branchB.get());
+            return kSplitWords;
+        }
+        case NODE_SPECIALX: {
+            const auto& special = static_cast<const SpecialNode&>(node);
+            childChains.push_back(special.firstChild.get());
+            return kSpecialWords + vec3TableWords(special.vertexCount);
+        }
+        case NODE_LITSTRING: return kHeadWords;
+        case NODE_RCNODE: return kRcWords;
+        case NODE_PT:
+        case NODE_CP: return kSinglePrimitiveNodeWords + primitiveWords(static_cast<const SinglePrimitiveNode&>(node).primitive.get());
+        case NODE_LP: {
+            const auto& dbl = static_cast<const DblPolyNode&>(node);
+            return kDblPolyWords + primitiveWords(dbl.sideA.get()) + primitiveWords(dbl.sideB.get());
+        }
+        default: return 0;
     }
-    if (dynamic_cast<const SlotNode*>(&node)) return kSlotWords;
-    if (const auto* switchNode = dynamic_cast<const SwitchNode*>(&node)) {
-        const int32_t tableEntries = switchNode->branchCount > 0 ? switchNode->branchCount : 0;
-        for (int32_t i = 0; i < tableEntries; ++i) childChains.push_back(switchNode->branch(i));
-        return kSwitchWords + tableEntries;
-    }
-    if (const auto* split = dynamic_cast<const SplitNode*>(&node)) {
-        childChains.push_back(split->branchA.get());
-        childChains.push_back(split->branchB.get());
-        return kSplitWords;
-    }
-    if (const auto* special = dynamic_cast<const SpecialNode*>(&node)) {
-        childChains.push_back(special->firstChild.get());
-        return kSpecialWords + vec3TableWords(special->vertexCount);
-    }
-    if (dynamic_cast<const LitStringNode*>(&node)) return kHeadWords;
-    if (dynamic_cast<const RcNode*>(&node)) return kRcWords;
-    if (const auto* single = dynamic_cast<const SinglePrimitiveNode*>(&node))
-        return kSinglePrimitiveNodeWords + primitiveWords(single->primitive.get());
-    if (const auto* dbl = dynamic_cast<const DblPolyNode*>(&node))
-        return kDblPolyWords + primitiveWords(dbl->sideA.get()) + primitiveWords(dbl->sideB.get());
-    return 0;
 }
 
 // Chains are walked by loops; recursion follows nesting only, which the
@@ -110,22 +149,8 @@ void layoutInto(const LodNode* head, SerializedLayout& layout) {
 }  // namespace
 
 int32_t writtenNodeCode(const LodNode& node) {
-    if (dynamic_cast<const RootNode*>(&node)) return NODE_ROOT;
-    if (dynamic_cast<const DofNode*>(&node)) return NODE_DOF;
-    if (dynamic_cast<const ScaleNode*>(&node)) return NODE_SCALE;
-    if (dynamic_cast<const TranslatorNode*>(&node)) return NODE_TRANSLATOR;
-    if (dynamic_cast<const XDofNode*>(&node)) return NODE_XDOF;
-    if (dynamic_cast<const SubTreeNode*>(&node)) return NODE_SUBTREE;
-    if (dynamic_cast<const SlotNode*>(&node)) return NODE_SLOT;
-    if (dynamic_cast<const SwitchNode*>(&node)) return NODE_SWITCH;
-    if (dynamic_cast<const SplitNode*>(&node)) return NODE_SPLIT;
-    if (dynamic_cast<const SpecialNode*>(&node)) return NODE_SPECIALX;
-    if (dynamic_cast<const LitStringNode*>(&node)) return NODE_LITSTRING;
-    if (dynamic_cast<const RcNode*>(&node)) return NODE_RCNODE;
-    if (dynamic_cast<const PrimNode*>(&node)) return NODE_PT;
-    if (dynamic_cast<const PolygonNode*>(&node)) return NODE_CP;
-    if (dynamic_cast<const DblPolyNode*>(&node)) return NODE_LP;
-    return NODE_UNUSED;
+    const int32_t code = classCode(node);
+    return code == NODE_XSWITCH ? NODE_SWITCH : code;
 }
 
 SerializedLayout layoutChain(const LodNode* head) {
