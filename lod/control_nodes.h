@@ -37,7 +37,7 @@ public:
     int32_t switchId = 0;
     int32_t branchCount = 0;
     // One entry per held branch (max(0, branchCount) entries), null when empty.
-    std::vector<std::unique_ptr<LodNode>> branches;
+    std::vector<NodePtr> branches;
 
 protected:
     // Reads branchCount and the branch table offset, then the branches.
@@ -68,8 +68,8 @@ public:
     void readRecord(LodModel& model) override;
 
     float plane[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    std::unique_ptr<LodNode> branchA;
-    std::unique_ptr<LodNode> branchB;
+    NodePtr branchA;
+    NodePtr branchB;
 };
 
 constexpr int32_t SPECIAL_NORMAL = 0;
@@ -93,7 +93,7 @@ public:
     int32_t specialType = 0;
     int32_t vertexCount = 0;
     Vec3Table vertices;
-    std::unique_ptr<LodNode> firstChild;
+    NodePtr firstChild;
 };
 
 // A LitString node: the common head alone. Written back as its head so it

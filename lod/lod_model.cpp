@@ -76,28 +76,29 @@ const uint8_t* LodModel::readBlock(int32_t offset, int64_t size) const {
 
 void LodModel::release() {
     if (root) destroyChain(root);
+    arena_.clear();
     nodeTypes.clear();
     nodeTypes.shrink_to_fit();
 }
 
-std::unique_ptr<LodNode> LodModel::constructNode(int32_t code) {
+NodePtr LodModel::constructNode(int32_t code) {
     switch (code) {
-        case NODE_SUBTREE: return std::make_unique<SubTreeNode>(*this);
-        case NODE_ROOT: return std::make_unique<RootNode>(*this);
-        case NODE_SLOT: return std::make_unique<SlotNode>(*this);
-        case NODE_DOF: return std::make_unique<DofNode>(*this);
-        case NODE_SWITCH: return std::make_unique<SwitchNode>(*this);
-        case NODE_SPLIT: return std::make_unique<SplitNode>(*this);
-        case NODE_PT: return std::make_unique<PrimNode>(*this);
-        case NODE_LP: return std::make_unique<DblPolyNode>(*this);
-        case NODE_CP: return std::make_unique<PolygonNode>(*this);
-        case NODE_SPECIALX: return std::make_unique<SpecialNode>(*this);
-        case NODE_LITSTRING: return std::make_unique<LitStringNode>(*this);
-        case NODE_TRANSLATOR: return std::make_unique<TranslatorNode>(*this);
-        case NODE_SCALE: return std::make_unique<ScaleNode>(*this);
-        case NODE_XDOF: return std::make_unique<XDofNode>(*this);
-        case NODE_XSWITCH: return std::make_unique<XSwitchNode>(*this);
-        case NODE_RCNODE: return std::make_unique<RcNode>(*this);
+        case NODE_SUBTREE: return NodePtr(arena_.create<SubTreeNode>(*this));
+        case NODE_ROOT: return NodePtr(arena_.create<RootNode>(*this));
+        case NODE_SLOT: return NodePtr(arena_.create<SlotNode>(*this));
+        case NODE_DOF: return NodePtr(arena_.create<DofNode>(*this));
+        case NODE_SWITCH: return NodePtr(arena_.create<SwitchNode>(*this));
+        case NODE_SPLIT: return NodePtr(arena_.create<SplitNode>(*this));
+        case NODE_PT: return NodePtr(arena_.create<PrimNode>(*this));
+        case NODE_LP: return NodePtr(arena_.create<DblPolyNode>(*this));
+        case NODE_CP: return NodePtr(arena_.create<PolygonNode>(*this));
+        case NODE_SPECIALX: return NodePtr(arena_.create<SpecialNode>(*this));
+        case NODE_LITSTRING: return NodePtr(arena_.create<LitStringNode>(*this));
+        case NODE_TRANSLATOR: return NodePtr(arena_.create<TranslatorNode>(*this));
+        case NODE_SCALE: return NodePtr(arena_.create<ScaleNode>(*this));
+        case NODE_XDOF: return NodePtr(arena_.create<XDofNode>(*this));
+        case NODE_XSWITCH: return NodePtr(arena_.create<XSwitchNode>(*this));
+        case NODE_RCNODE: return NodePtr(arena_.create<RcNode>(*this));
         default: return nullptr;
     }
 }
@@ -109,7 +110,7 @@ std::unique_ptr<LodNode> LodModel::constructNode(int32_t code) {
 // the children of the last node, ..., then those of the first. This loop
 // reproduces that order without recursing along the chain: first the heads,
 // front to back, then the records' remaining fields, back to front.
-std::unique_ptr<LodNode> LodModel::createNode(int32_t offset) {
+NodePtr LodModel::createNode(int32_t offset) {
     if (offset == -1) return nullptr;
     const int64_t saved = file.tell();
 
@@ -118,7 +119,7 @@ std::unique_ptr<LodNode> LodModel::createNode(int32_t offset) {
         int64_t fieldsPosition;
     };
     std::vector<Pending> pending;
-    std::unique_ptr<LodNode> head;
+    NodePtr head;
     LodNode* tail = nullptr;
     int32_t current = offset;
     for (;;) {
@@ -135,7 +136,7 @@ std::unique_ptr<LodNode> LodModel::createNode(int32_t offset) {
             std::printf("Node Table Error:  Nesting too deep.\n");
             break;
         }
-        std::unique_ptr<LodNode> node = constructNode(code);
+        NodePtr node = constructNode(code);
         if (!node) break;
         node->type = code;
         node->recordOffset = current;

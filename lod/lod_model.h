@@ -13,11 +13,10 @@
 #include <vector>
 
 #include "lod/byte_stream.h"
+#include "lod/lod_node.h"
 #include "lod/packed_table.h"
 
 namespace mevlo {
-
-class LodNode;
 
 // Nodes nested deeper than this (children of children...) are not built.
 // Real models nest a few dozen levels; the limit bounds every recursion
@@ -58,7 +57,7 @@ public:
     // order. Null for offset -1, an exhausted table, a code of 0 or out of
     // range, a seek before the start of the file, or a node nested deeper
     // than kMaxNestingDepth. The stream position is restored.
-    std::unique_ptr<LodNode> createNode(int32_t offset);
+    NodePtr createNode(int32_t offset);
 
     // Destroys the tree and the node type table. Safe to repeat.
     void release();
@@ -67,19 +66,22 @@ public:
     int32_t nodeTypeAt(int32_t i) const;
 
     ByteStream& stream() { return file; }
+    // Where this model's nodes and primitives are allocated.
+    NodeArena& arena() { return arena_; }
 
     int32_t nodeCount = 0;
     std::vector<int32_t> nodeTypes;
     int32_t nextNodeIndex = 0;
-    std::unique_ptr<LodNode> root;
+    NodePtr root;
     ByteStream file;
     int64_t dataBase = 0;
 
 private:
     void buildFromBytes();
-    std::unique_ptr<LodNode> constructNode(int32_t code);
+    NodePtr constructNode(int32_t code);
 
     std::vector<uint8_t> bytes_;
+    NodeArena arena_;
     bool readFailed_ = false;
     int32_t nestingDepth_ = 0;
 };

@@ -12,10 +12,10 @@ LodNode::LodNode(LodModel& owningModel) : model(&owningModel) {}
 // teardown would nest once per sibling.
 LodNode::~LodNode() { destroyChain(next); }
 
-void destroyChain(std::unique_ptr<LodNode>& head) {
-    std::unique_ptr<LodNode> current = std::move(head);
+void destroyChain(NodePtr& head) {
+    NodePtr current = std::move(head);
     while (current) {
-        std::unique_ptr<LodNode> following = std::move(current->next);
+        NodePtr following = std::move(current->next);
         current.reset();
         current = std::move(following);
     }

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "lod/byte_stream.h"
+#include "lod/node_arena.h"
 #include "lod/node_type.h"
 #include "lod/vec.h"
 
@@ -22,6 +23,10 @@ namespace mevlo {
 
 class LodModel;
 class WordWriter;
+class LodNode;
+
+// Nodes live in their model's arena; owning pointers destroy, the arena frees.
+using NodePtr = ArenaPtr<LodNode>;
 
 class LodNode {
 public:
@@ -65,7 +70,7 @@ public:
     LodNode* owner = nullptr;
     LodNode* parent = nullptr;
     LodNode* prev = nullptr;
-    std::unique_ptr<LodNode> next;
+    NodePtr next;
     int32_t type = NODE_UNUSED;
     int32_t typeWord = 0;
     // Node-data offset of the record (for messages) and its next-sibling
@@ -75,6 +80,6 @@ public:
 };
 
 // Destroys a whole chain with a loop, never recursing along `next`.
-void destroyChain(std::unique_ptr<LodNode>& head);
+void destroyChain(NodePtr& head);
 
 }  // namespace mevlo

@@ -4,9 +4,9 @@
 
 namespace mevlo {
 
-std::unique_ptr<Primitive> readPrimitiveAt(LodModel& model, int32_t offset, LodNode* holder) {
+ArenaPtr<Primitive> readPrimitiveAt(LodModel& model, int32_t offset, LodNode* holder) {
     if (!model.stream().seek(model.dataBase + offset)) return nullptr;
-    auto primitive = std::make_unique<Primitive>();
+    ArenaPtr<Primitive> primitive(model.arena().create<Primitive>());
     primitive->readPrimitive(model, holder);
     return primitive;
 }

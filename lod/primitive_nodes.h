@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "lod/lod_node.h"
+#include "lod/node_arena.h"
 #include "lod/primitive.h"
 
 namespace mevlo {
@@ -19,7 +20,7 @@ public:
     void readRecord(LodModel& model) override;
 
     // Null when the record could not be reached.
-    std::unique_ptr<Primitive> primitive;
+    ArenaPtr<Primitive> primitive;
 };
 
 class PrimNode final : public SinglePrimitiveNode {
@@ -42,12 +43,12 @@ public:
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
 
-    std::unique_ptr<Primitive> sideA;
-    std::unique_ptr<Primitive> sideB;
+    ArenaPtr<Primitive> sideA;
+    ArenaPtr<Primitive> sideB;
 };
 
 // Reads a primitive at dataBase + offset; null when that position is
 // before the start of the file. The stream is left after the record.
-std::unique_ptr<Primitive> readPrimitiveAt(LodModel& model, int32_t offset, LodNode* holder);
+ArenaPtr<Primitive> readPrimitiveAt(LodModel& model, int32_t offset, LodNode* holder);
 
 }  // namespace mevlo

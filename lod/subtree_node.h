@@ -44,7 +44,7 @@ public:
     int32_t opaqueB = 0;
     Vec3Table vertices;
     Vec3Table normals;
-    std::unique_ptr<LodNode> firstChild;
+    NodePtr firstChild;
 
 protected:
     // Reads the 28-byte SubTree body (tables, opaque words, child chain).
