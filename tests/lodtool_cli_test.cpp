@@ -101,6 +101,19 @@ TEST_F(LodtoolCli, ListOfEveryBundledSampleSucceeds) {
     EXPECT_GT(samples, 0);
 }
 
+// The switches sample holds a Switch with an absent branch and a two-node
+// branch, an XSwitch whose second branch head is a primitive without owner
+// (zero vectors), and a Split with a CP and an LP: the expected text was
+// checked by hand against the listing rules (indentation inside CP and LP
+// lines, SWITCHBRANCH separators at the switch's depth, trailing spaces).
+TEST_F(LodtoolCli, ListOfTheSwitchesSampleMatchesTheReviewedListing) {
+    const fs::path source(MEVLO_SOURCE_DIR);
+    const ToolRun run = lodtool("list " + quoted((source / "samples" / "switches.lod").string()));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, readFile(source / "tests" / "data" / "switches_sample_listing.txt"));
+}
+
 TEST_F(LodtoolCli, ListOfAFileThatCannotBeReadFailsWithOneLineNamingIt) {
     const std::string missing = (dir_ / "no such model.lod").string();
     ToolRun run = lodtool("list " + quoted(missing));
