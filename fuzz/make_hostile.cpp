@@ -1,0 +1,27 @@
+// fuzz_make_hostile DIR [SIZE]: writes the hostile models of
+// fuzz/hostile_models.h, each about SIZE bytes (default 1 MiB), as
+// DIR/<name>.lod, for measuring the time and memory of every command.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "fuzz/hostile_models.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2 && argc != 3) {
+        std::fputs("Usage: fuzz_make_hostile DIR [SIZE]\n", stderr);
+        return 1;
+    }
+    const size_t size = argc == 3 ? std::strtoul(argv[2], nullptr, 10) : 1u << 20;
+    for (const mevlofuzz::HostileModel& model : mevlofuzz::hostileModels(size)) {
+        const std::string path = std::string(argv[1]) + "/" + model.name + ".lod";
+        std::FILE* out = std::fopen(path.c_str(), "wb");
+        bool ok = out && std::fwrite(model.bytes.data(), 1, model.bytes.size(), out) == model.bytes.size();
+        if (out) ok = std::fclose(out) == 0 && ok;
+        if (!ok) {
+            std::fprintf(stderr, "fuzz_make_hostile: cannot write %s\n", path.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}

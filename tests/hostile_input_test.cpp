@@ -1,0 +1,373 @@
+// Hostile and damaged input through every command: each case ends with a
+// clear message or a sound result (a valid 3DS, a listing, a repack that
+// reads back the same), never a crash, a hang or a corrupt output file.
+// In-process checks cover the three paths; the built binaries cover exit
+// statuses, messages and output files.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "fuzz/hostile_models.h"
+#include "fuzz/pipeline_checks.h"
+#include "fuzz/seed_models.h"
+#include "lod/control_nodes.h"
+#include "lod/serialize/lod_file_writer.h"
+#include "lod/subtree_node.h"
+#include "test_support.h"
+
+using namespace lodtest;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Listing lines that hold exactly `line` after their indentation.
+size_t countLines(const std::string& text, const std::string& line) {
+    size_t n = 0;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) {
+        if (at == 0 || text[at - 1] == '\n' || text[at - 1] == ' ') ++n;
+    }
+    return n;
+}
+
+// What is wrong when the three paths run on bytes ("" when all are sound).
+std::string problemsInEveryPath(const std::vector<uint8_t>& bytes) {
+    testing::internal::CaptureStdout();
+    std::string problems = mevlofuzz::checkConversion(bytes.data(), bytes.size());
+    mevlofuzz::listModel(bytes.data(), bytes.size());
+    const std::string repack = mevlofuzz::checkRepack(bytes.data(), bytes.size());
+    testing::internal::GetCapturedStdout();
+    if (!repack.empty()) problems += (problems.empty() ? "" : "; ") + repack;
+    return problems;
+}
+
+std::string listingOf(const std::vector<uint8_t>& bytes) {
+    testing::internal::CaptureStdout();
+    mevlofuzz::listModel(bytes.data(), bytes.size());
+    return testing::internal::GetCapturedStdout();
+}
+
+mevlofuzz::ConversionOutcome conversionOf(const std::vector<uint8_t>& bytes) {
+    auto loaded = load(bytes);
+    return mevlofuzz::convertModel(*loaded.model);
+}
+
+std::vector<uint8_t> everyNodeTypeModel() {
+    for (const auto& seed : mevlofuzz::seedModels()) {
+        if (seed.name == "every_node_type") return seed.bytes;
+    }
+    return {};
+}
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class HostileCommands : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::path(testing::TempDir()) /
+               (std::string("hostile_") + testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    fs::path file(const std::string& name) const { return dir_ / name; }
+
+    fs::path input(const std::vector<uint8_t>& bytes, const std::string& name = "in.lod") const {
+        writeBytes(file(name), bytes);
+        return file(name);
+    }
+
+    // Runs a built binary; stdout is kept only when keepOut (a listing of a
+    // million nodes is not worth reading back).
+    ToolRun run(const std::string& binary, const std::vector<std::string>& arguments, bool keepOut = true) const {
+        std::string command = quoted(std::string(MEVLO_BINARY_DIR) + "/" + binary);
+        for (const std::string& argument : arguments) command += " " + quoted(argument);
+        command += " >" + (keepOut ? quoted(file("stdout").string()) : std::string("/dev/null"));
+        command += " 2>" + quoted(file("stderr").string());
+        ToolRun result;
+        const int raw = std::system(command.c_str());
+        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        if (keepOut) result.out = readText(file("stdout"));
+        result.err = readText(file("stderr"));
+        return result;
+    }
+
+    ToolRun mevlo(const fs::path& in, const fs::path& out) const { return run("mevlo", {in.string(), out.string()}); }
+    ToolRun list(const fs::path& in, bool keepOut = true) const {
+        return run("lodtool", {"list", in.string()}, keepOut);
+    }
+    ToolRun repack(const fs::path& in, const fs::path& out) const {
+        return run("lodtool", {"repack", in.string(), out.string()});
+    }
+
+private:
+    static std::string quoted(const std::string& s) { return "'" + s + "'"; }
+    static std::string readText(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(HostileCommands, MillionNodeChainIsConvertedListedAndRepackedWithoutRecursion) {
+    const int32_t n = 1000000;
+    const fs::path in = input(mevlofuzz::hostileLongChain(n + 1));
+
+    const ToolRun converted = mevlo(in, file("out.3ds"));
+    EXPECT_EQ(converted.status, 0) << converted.err;
+    EXPECT_NE(converted.out.find("Number of nodes: 1000001\n"), std::string::npos);
+    EXPECT_NE(converted.out.find("Write OK.\n"), std::string::npos);
+    const std::vector<uint8_t> file3ds = readBytes(file("out.3ds"));
+    EXPECT_EQ(mevlofuzz::check3dsStructure(file3ds), "");
+    EXPECT_EQ(file3ds.size(), 12u + 12u * 3u + 33u);  // the Root's three vertices, no face
+
+    const ToolRun listed = list(in, false);
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.err, "");
+
+    const ToolRun repacked = repack(in, file("out.lod"));
+    ASSERT_EQ(repacked.status, 0) << repacked.err;
+    const std::vector<uint8_t> written = readBytes(file("out.lod"));
+    auto reloaded = load(written);
+    ASSERT_NE(as<mevlo::RootNode>(reloaded.root()), nullptr);
+    EXPECT_EQ(chainLength(as<mevlo::RootNode>(reloaded.root())->firstChild.get()), static_cast<size_t>(n));
+    std::vector<uint8_t> again;
+    std::string error;
+    ASSERT_TRUE(mevlo::writeLodFile(*reloaded.model, again, error)) << error;
+    EXPECT_TRUE(again == written);
+}
+
+TEST_F(HostileCommands, NestingAMillionLevelsDeepStopsAtTheLimitInEveryCommand) {
+    const fs::path in = input(mevlofuzz::hostileDeepNesting(1000000));
+
+    // 1001 nested SubTrees are 1001 meshes: more than the scene holds.
+    const ToolRun converted = mevlo(in, file("out.3ds"));
+    EXPECT_EQ(converted.status, 1);
+    EXPECT_EQ(converted.err, "Model too large: more than 600 meshes (geometry node at offset 0)\n");
+    EXPECT_FALSE(fs::exists(file("out.3ds")));
+
+    const ToolRun listed = list(in);
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.out.rfind("Node Table Error:  Nesting too deep.\n", 0), 0u);
+    EXPECT_EQ(countLines(listed.out, "SUBTREE\n"), static_cast<size_t>(mevlo::kMaxNestingDepth + 1));
+
+    const ToolRun repacked = repack(in, file("out.lod"));
+    ASSERT_EQ(repacked.status, 0) << repacked.err;
+    auto reloaded = load(readBytes(file("out.lod")));
+    EXPECT_EQ(reloaded.messages, "");
+    EXPECT_EQ(reloaded.model->nodeCount, mevlo::kMaxNestingDepth + 1);
+}
+
+TEST(HostileInput, NodeNamingItselfAsNextEndsWhereTheTypeTableEnds) {
+    const auto bytes = mevlofuzz::hostileLongChain(10);
+    EXPECT_EQ(problemsInEveryPath(bytes), "");
+    EXPECT_EQ(countLines(listingOf(bytes), "POLYGON"), 9u);
+}
+
+TEST(HostileInput, ChildrenPointingAtTheirAncestorsMakeABoundedTree) {
+    // Fifty branches back to the switch itself: a tree of fan-out 50 that
+    // ends when the type table does, or at the nesting limit.
+    const auto cyclic = mevlofuzz::hostileCyclicBranches(100000);
+    EXPECT_EQ(problemsInEveryPath(cyclic), "");
+    auto loaded = load(cyclic);
+    EXPECT_EQ(loaded.model->nextNodeIndex, 100000);
+
+    // A SubTree whose first child is the Root above it.
+    Node inner = subTree({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {cp(prim(2, {0, 1, 2}))});
+    inner.label = "inner";
+    std::vector<int32_t> codes(2000, mevlo::NODE_SUBTREE);
+    codes[0] = mevlo::NODE_ROOT;
+    auto built = buildLod(root({{0, 0, 0}}, {inner}), BuildOptions{codes, std::nullopt});
+    built.setField("inner", 32, 0);
+    EXPECT_EQ(problemsInEveryPath(built.bytes), "");
+}
+
+TEST_F(HostileCommands, NodeCountOfTwoToThe31MinusOneInATwelveByteFile) {
+    const std::vector<uint8_t> twelve = {0xFF, 0xFF, 0xFF, 0x7F, 2, 0, 0, 0, 0x68, 0x51, 0x46, 0};
+    EXPECT_EQ(problemsInEveryPath(twelve), "");
+
+    const ToolRun converted = mevlo(input(twelve), file("out.3ds"));
+    EXPECT_EQ(converted.status, 0) << converted.err;
+    EXPECT_NE(converted.out.find("Number of nodes: 2147483647\n"), std::string::npos);
+    EXPECT_EQ(readBytes(file("out.3ds")).size(), 12u);  // no object
+    EXPECT_EQ(list(file("in.lod")).status, 0);
+    EXPECT_EQ(repack(file("in.lod"), file("out.lod")).status, 0);
+}
+
+TEST(HostileInput, NegativeAndHugeValuesInEveryWordLeaveEveryCommandSound) {
+    const std::vector<uint8_t> model = everyNodeTypeModel();
+    ASSERT_FALSE(model.empty());
+    const int32_t hostile[] = {INT32_MIN, -2, -1, 65535, 1 << 30, INT32_MAX - 3, INT32_MAX};
+    for (size_t at = 0; at + 4 <= model.size(); at += 4) {
+        for (int32_t value : hostile) {
+            std::vector<uint8_t> damaged = model;
+            mevlo::storeU32LE(&damaged[at], static_cast<uint32_t>(value));
+            const std::string problems = problemsInEveryPath(damaged);
+            EXPECT_EQ(problems, "") << "word at byte " << at << " set to " << value;
+        }
+    }
+}
+
+TEST(HostileInput, TablesOverlappingRecordsLeaveEveryCommandSound) {
+    Node s = subTree({{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {cp(prim(2, {0, 1, 2}))});
+    s.normals = {{0, 0, 1}, {0, 1, 0}};
+    s.label = "s";
+    Node w = switchNode({{subTree({{1, 1, 1}, {2, 2, 2}, {3, 3, 3}}, {pt(prim(0, {0, 1, 2}))})}, {}});
+    w.label = "w";
+    Node c = cp(prim(26, {0, 1, 2, 3}));
+    c.label = "c";
+    Node r = root({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {s, w, c});
+    r.label = "r";
+    r.textures = {1, 2};
+    const BuiltLod clean = buildLod(r);
+
+    // Every table offset of the model pointed at every record, at the start
+    // of the file (inside the node type table) and into the middle of a
+    // record.
+    const int32_t primitive = clean.int32At(clean.offsetOf("c") + 8);
+    const std::vector<int32_t> targets = {clean.offsetOf("r"), clean.offsetOf("s"), clean.offsetOf("w"),
+                                          clean.offsetOf("c"), primitive,          clean.offsetOf("s") + 6,
+                                          static_cast<int32_t>(-clean.dataBase)};
+    struct Field {
+        std::string label;
+        int32_t field;
+    };
+    const Field tableFields[] = {{"r", 8}, {"r", 24}, {"r", 36}, {"s", 8}, {"s", 24}, {"w", 16}, {"c", 8}};
+    for (const Field& f : tableFields) {
+        for (int32_t target : targets) {
+            BuiltLod damaged = clean;
+            damaged.setField(f.label, f.field, target);
+            EXPECT_EQ(problemsInEveryPath(damaged.bytes), "") << f.label << "+" << f.field << " -> " << target;
+        }
+    }
+    for (int32_t target : targets) {
+        BuiltLod damaged = clean;
+        damaged.setInt32(primitive + 8, target);  // the primitive's vertex index block
+        EXPECT_EQ(problemsInEveryPath(damaged.bytes), "") << "index block -> " << target;
+    }
+}
+
+TEST(HostileInput, FileTruncatedAtEveryByteEndsSoundlyInEveryCommand) {
+    const std::vector<uint8_t> model = everyNodeTypeModel();
+    ASSERT_FALSE(model.empty());
+    for (size_t length = 0; length <= model.size(); ++length) {
+        const std::vector<uint8_t> prefix(model.begin(), model.begin() + static_cast<std::ptrdiff_t>(length));
+        EXPECT_EQ(problemsInEveryPath(prefix), "") << "truncated to " << length << " bytes";
+    }
+}
+
+TEST(HostileInput, SwitchWithTenThousandBranchesKeepsTheFirstFifty) {
+    std::vector<Chain> branches;
+    for (int i = 0; i < 10000; ++i) {
+        const auto f = static_cast<float>(i);
+        branches.push_back({subTree({{f, 0, 0}, {f, 1, 0}, {f, 1, 1}}, {cp(prim(2, {0, 1, 2}))})});
+    }
+    const auto bytes = buildLod(root({{0, 0, 0}}, {switchNode(branches)})).bytes;
+    EXPECT_EQ(problemsInEveryPath(bytes), "");
+    const auto outcome = conversionOf(bytes);
+    EXPECT_FALSE(outcome.failed);
+    EXPECT_EQ(outcome.meshCount, 1 + 50);
+}
+
+TEST(HostileInput, PrimitiveClaimingTwoToThe31MinusOneVerticesHasNoBlocks) {
+    for (int32_t type : {0, 2, 5, 9, 26, 27}) {
+        Prim huge = prim(type, {0, 1, 2});
+        huge.countOverride = INT32_MAX;
+        for (const Node& holder : {pt(huge), cp(huge), lp(huge, huge)}) {
+            const auto bytes = buildLod(root({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {holder})).bytes;
+            SCOPED_TRACE("primitive type " + std::to_string(type) + " in node code " + std::to_string(holder.code));
+            EXPECT_EQ(problemsInEveryPath(bytes), "");
+            const auto outcome = conversionOf(bytes);
+            EXPECT_EQ(outcome.file3ds.size(), 12u + 12u * 3u + 33u);  // the vertices, no face
+            EXPECT_LT(listingOf(bytes).size(), 1000u);
+        }
+    }
+}
+
+TEST(HostileInput, RcNodeWithAnOpcodePastTheTableListsAsInvalidAndRoundTrips) {
+    for (uint16_t opcode : {uint16_t{26}, uint16_t{65535}}) {
+        std::array<uint8_t, 32> data{};
+        data.fill(0xFF);
+        data[0] = static_cast<uint8_t>(opcode);
+        data[1] = static_cast<uint8_t>(opcode >> 8);
+        const auto bytes = buildLod(root({{0, 0, 0}}, {rcNode(mevlo::RC_DOFMATH, data)})).bytes;
+        EXPECT_EQ(problemsInEveryPath(bytes), "");
+        EXPECT_NE(listingOf(bytes).find("***invalid opcode***"), std::string::npos);
+    }
+}
+
+TEST_F(HostileCommands, OutputThatCannotBeCreatedFailsWithOneLineAndLeavesNoFile) {
+    const fs::path in = input(everyNodeTypeModel());
+    for (const fs::path& out : {file("missing") / "out", file("")}) {
+        SCOPED_TRACE(out.string());
+        const ToolRun converted = mevlo(in, out);
+        EXPECT_EQ(converted.status, 1);
+        EXPECT_EQ(std::count(converted.err.begin(), converted.err.end(), '\n'), 1);
+        EXPECT_NE(converted.err.find(out.string()), std::string::npos);
+        EXPECT_EQ(converted.out.find("Write OK."), std::string::npos);
+
+        const ToolRun repacked = repack(in, out);
+        EXPECT_EQ(repacked.status, 1);
+        EXPECT_EQ(std::count(repacked.err.begin(), repacked.err.end(), '\n'), 1);
+        EXPECT_NE(repacked.err.find(out.string()), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(file("missing")));
+}
+
+TEST_F(HostileCommands, FullDeviceFailsWithOneLineNamingIt) {
+    const fs::path in = input(everyNodeTypeModel());
+    const ToolRun converted = mevlo(in, "/dev/full");
+    EXPECT_EQ(converted.status, 1);
+    EXPECT_EQ(std::count(converted.err.begin(), converted.err.end(), '\n'), 1);
+    EXPECT_NE(converted.err.find("/dev/full"), std::string::npos);
+    EXPECT_EQ(converted.out.find("Write OK."), std::string::npos);
+
+    const ToolRun repacked = repack(in, "/dev/full");
+    EXPECT_EQ(repacked.status, 1);
+    EXPECT_EQ(std::count(repacked.err.begin(), repacked.err.end(), '\n'), 1);
+    EXPECT_NE(repacked.err.find("/dev/full"), std::string::npos);
+}
+
+TEST_F(HostileCommands, OutputPathEqualToInputPathGetsTheFinishedResult) {
+    // The input is read whole before anything is written, so writing over
+    // it gives exactly what writing elsewhere gives.
+    const auto model = everyNodeTypeModel();
+    const fs::path reference = input(model, "reference.lod");
+    ASSERT_EQ(mevlo(reference, file("reference.3ds")).status, 0);
+    ASSERT_EQ(repack(reference, file("reference_repacked.lod")).status, 0);
+
+    const fs::path inPlace = input(model, "convert_in_place");
+    EXPECT_EQ(mevlo(inPlace, inPlace).status, 0);
+    EXPECT_TRUE(readBytes(inPlace) == readBytes(file("reference.3ds")));
+
+    const fs::path repackInPlace = input(model, "repack_in_place");
+    EXPECT_EQ(repack(repackInPlace, repackInPlace).status, 0);
+    EXPECT_TRUE(readBytes(repackInPlace) == readBytes(file("reference_repacked.lod")));
+}
