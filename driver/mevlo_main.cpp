@@ -49,7 +49,8 @@ int runConversion(const char* inPath, const char* outPath) {
         return 1;
     }
     if (conversion.droppedFaces > 0) {
-        std::printf("Faces dropped: %d (vertex index out of range)\n", static_cast<int>(conversion.droppedFaces));
+        std::printf("Faces dropped: %lld (vertex index out of range)\n",
+                    static_cast<long long>(conversion.droppedFaces));
     }
 
     std::string error;

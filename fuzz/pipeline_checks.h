@@ -28,7 +28,7 @@ struct ConversionOutcome {
     // The capacity that stopped the conversion, without the node offsets
     // (which a repack legitimately changes).
     std::string limit;
-    int32_t droppedFaces = 0;
+    int64_t droppedFaces = 0;
     int32_t meshCount = 0;
     std::vector<uint8_t> file3ds;  // empty when the conversion failed
 

@@ -60,6 +60,10 @@ void SwitchNode::readBranches(LodModel& model) {
     }
 }
 
+void SwitchNode::appendChildChains(std::vector<const LodNode*>& heads) const {
+    for (const auto& branchHead : branches) heads.push_back(branchHead.get());
+}
+
 void SwitchNode::readRecord(LodModel& model) {
     switchId = readInt32(model.stream());
     readBranches(model);
@@ -80,6 +84,11 @@ SplitNode::~SplitNode() {
 void SplitNode::broadcast(int32_t* argument) {
     for (LodNode* n = branchA.get(); n; n = n->next.get()) n->broadcast(argument);
     for (LodNode* n = branchB.get(); n; n = n->next.get()) n->broadcast(argument);
+}
+
+void SplitNode::appendChildChains(std::vector<const LodNode*>& heads) const {
+    heads.push_back(branchA.get());
+    heads.push_back(branchB.get());
 }
 
 void SplitNode::readRecord(LodModel& model) {
@@ -106,6 +115,8 @@ int32_t SpecialNode::getNormal(int32_t, Vec3&) const { return 0; }
 void SpecialNode::broadcast(int32_t* argument) {
     for (LodNode* n = firstChild.get(); n; n = n->next.get()) n->broadcast(argument);
 }
+
+void SpecialNode::appendChildChains(std::vector<const LodNode*>& heads) const { heads.push_back(firstChild.get()); }
 
 void SpecialNode::readRecord(LodModel& model) {
     ByteStream& in = model.stream();

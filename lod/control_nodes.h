@@ -28,6 +28,7 @@ public:
     void printNode() const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
+    void appendChildChains(std::vector<const LodNode*>& heads) const override;
 
     // Branch i's head, or null (absent, or i outside the held branches).
     LodNode* branch(int32_t i) const {
@@ -66,6 +67,7 @@ public:
     void printNode() const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
+    void appendChildChains(std::vector<const LodNode*>& heads) const override;
 
     float plane[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     NodePtr branchA;
@@ -89,6 +91,7 @@ public:
     void printNode() const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
+    void appendChildChains(std::vector<const LodNode*>& heads) const override;
 
     int32_t specialType = 0;
     int32_t vertexCount = 0;

@@ -46,4 +46,6 @@ int32_t LodNode::getExtra(int32_t, void**) const { return 0; }
 
 void LodNode::readRecord(LodModel&) {}
 
+void LodNode::appendChildChains(std::vector<const LodNode*>&) const {}
+
 }  // namespace mevlo

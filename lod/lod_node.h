@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "lod/byte_stream.h"
 #include "lod/node_arena.h"
@@ -57,6 +58,10 @@ public:
     // Writes this node (record, then what it points to) into the writer; the
     // container writes the following siblings. Returns 1 after writing.
     virtual int32_t serialize(WordWriter& writer) const;
+
+    // Appends the heads of this node's child chains, in the order the reader
+    // builds them (absent chains as null). Plain nodes have none.
+    virtual void appendChildChains(std::vector<const LodNode*>& heads) const;
 
     // A third lookup of the same shape as getVertex; every class answers 0.
     virtual int32_t getExtra(int32_t index, void** out) const;

@@ -43,6 +43,8 @@ void SubTreeNode::readSubTreeBody(LodModel& model) {
 
 void SubTreeNode::readRecord(LodModel& model) { readSubTreeBody(model); }
 
+void SubTreeNode::appendChildChains(std::vector<const LodNode*>& heads) const { heads.push_back(firstChild.get()); }
+
 void RootNode::readRecord(LodModel& model) {
     readSubTreeBody(model);
     ByteStream& in = model.stream();

@@ -23,6 +23,7 @@ public:
     void printNode() const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
+    void appendChildChains(std::vector<const LodNode*>& heads) const override;
 
     // Serializes the common head and the SubTree body words under `code`,
     // leaving the slots for the caller (used by every class of the family).

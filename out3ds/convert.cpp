@@ -102,6 +102,15 @@ bool convertGeometryNode(const SubTreeNode& node, ConversionState& state, bool w
         node.getVertex(i, position);
         mesh->addVertex(position);
     }
+    int64_t transformingAncestors = 0;
+    for (const LodNode* a = node.owner; a; a = a->owner)
+        if (a->type == NODE_DOF || a->type == NODE_XDOF) ++transformingAncestors;
+    state.ancestorTransforms += transformingAncestors * mesh->vertexCount();
+    if (state.ancestorTransforms > kMaxAncestorTransforms) {
+        return fail(state,
+                    "Model too large: more than %lld vertex transforms by DOF ancestors (geometry node at offset %d)",
+                    static_cast<long long>(kMaxAncestorTransforms), node.recordOffset);
+    }
     applyAncestorTransforms(node, *mesh);
     for (int32_t i = 0; i < mesh->vertexCount(); ++i) mesh->vertex(i) = toOutputAxes(mesh->vertex(i));
 
@@ -141,21 +150,55 @@ Vec3 toOutputAxes(const Vec3& v) {
     return Vec3{v.y, v.x, floatFromBits(bitsOfFloat(v.z) ^ 0x80000000u)};
 }
 
+namespace {
+
+// The faces (0, i+1, i+2) of an index block that name vertices the mesh
+// has, in order, and how many were left out. Indices are compared in the
+// 16 bits the file keeps of them. More kept faces than a mesh can hold
+// would overflow it whatever follows, so the fan stops there (the run then
+// ends with the overflow, and the dropped count is not reported).
+void buildFan(const Int32Table& indices, int32_t meshVertices, FanOutcome& outcome) {
+    const auto low16 = [&indices](int32_t i) { return static_cast<uint16_t>(indices.rawWord(i, 0)); };
+    const uint16_t first = low16(0);
+    const int32_t n = indices.count();
+    if (first >= meshVertices) {  // every face names the first vertex
+        outcome.dropped += n - 2;
+        return;
+    }
+    for (int32_t i = 0; i + 2 < n; ++i) {
+        const MeshFace face{first, low16(i + 1), low16(i + 2), kFanFaceFlags};
+        if (face.b >= meshVertices || face.c >= meshVertices) {
+            ++outcome.dropped;
+        } else {
+            outcome.kept.push_back(face);
+            if (outcome.kept.size() > static_cast<size_t>(kMaxMeshFaces)) return;
+        }
+    }
+}
+
+}  // namespace
+
 bool emitPolygonFan(const Primitive* primitive, MeshBuffer* mesh, const LodNode& holder, ConversionState& state) {
     if (!primitive || !mesh || !primitive->vertexIndices.present()) return true;
     const Int32Table& indices = primitive->vertexIndices;
-    const int32_t n = indices.count();
-    if (n < 3) return true;
-    // Indices are compared in the 16 bits the file keeps of them.
-    const auto low16 = [&indices](int32_t i) { return static_cast<uint16_t>(indices.rawWord(i, 0)); };
-    const uint16_t first = low16(0);
-    for (int32_t i = 0; i + 2 < n; ++i) {
-        const MeshFace face{first, low16(i + 1), low16(i + 2), kFanFaceFlags};
-        const int32_t limit = mesh->vertexCount();
-        if (face.a >= limit || face.b >= limit || face.c >= limit) {
-            ++state.droppedFaces;
-            continue;
+    if (indices.count() < 3) return true;
+
+    FanOutcome fresh;
+    const FanOutcome* outcome = &fresh;
+    if (indices.count() >= kFanMemoMinIndices) {
+        const FanKey key{indices.bytes(), indices.count(), mesh->vertexCount()};
+        auto found = state.fanMemo.find(key);
+        if (found == state.fanMemo.end()) {
+            found = state.fanMemo.emplace(key, FanOutcome{}).first;
+            buildFan(indices, mesh->vertexCount(), found->second);
         }
+        outcome = &found->second;
+    } else {
+        buildFan(indices, mesh->vertexCount(), fresh);
+    }
+
+    state.droppedFaces += outcome->dropped;
+    for (const MeshFace& face : outcome->kept) {
         if (mesh->addFace(face) == 0) {
             return fail(state,
                         "Model too large: more than %d faces in one mesh (geometry node at offset %d, "

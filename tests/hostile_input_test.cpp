@@ -371,3 +371,86 @@ TEST_F(HostileCommands, OutputPathEqualToInputPathGetsTheFinishedResult) {
     EXPECT_EQ(repack(repackInPlace, repackInPlace).status, 0);
     EXPECT_TRUE(readBytes(repackInPlace) == readBytes(file("reference_repacked.lod")));
 }
+
+// Many nodes naming one index block: the fan is worked out once per mesh
+// size, and the count of dropped faces is exact even past 32 bits.
+TEST_F(HostileCommands, SharedIndexBlockIsCountedExactlyPastThirtyTwoBits) {
+    const int64_t nodes = 2000;
+    const int64_t indices = int64_t{1} << 21;
+    const auto bytes = mevlofuzz::hostileDroppedFaces(static_cast<size_t>(nodes + 1), static_cast<size_t>(indices));
+    EXPECT_EQ(conversionOf(bytes).droppedFaces, nodes * (indices - 2));
+    const ToolRun run = mevlo(input(bytes), file("out.3ds"));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("Faces dropped: " + std::to_string(nodes * (indices - 2)) + " (vertex index out of range)\n"),
+              std::string::npos);
+}
+
+// The outcome of a shared block must not depend on the sharing: the same
+// tree with one copy of the block per primitive converts identically, also
+// when the block goes into meshes of different sizes (some faces kept in
+// one mesh are dropped in the other).
+TEST(HostileInput, SharedIndexBlocksConvertAsIfEachHadItsOwnCopy) {
+    std::vector<int32_t> pattern;
+    for (int32_t i = 0; i < 100; ++i) pattern.push_back((i * 7) % 13);
+    Chain small, large;
+    for (int i = 0; i < 12; ++i) {
+        Node a = cp(prim(2, pattern));
+        a.label = "s" + std::to_string(i);
+        small.push_back(a);
+        Node b = cp(prim(2, pattern));
+        b.label = "l" + std::to_string(i);
+        large.push_back(b);
+    }
+    const std::vector<Vec3> five(5, Vec3{1, 2, 3});
+    const std::vector<Vec3> twelve(12, Vec3{4, 5, 6});
+    const auto copied = buildLod(root({}, {subTree(five, small), subTree(twelve, large)}));
+    auto shared = copied;
+    // Every primitive's vertex index block offset (record word 2, after
+    // type and count) now names the first primitive's block.
+    const int32_t firstBlock = shared.int32At(shared.offsetOf("s0") + 12 + 8);
+    for (int i = 0; i < 12; ++i) {
+        for (const char* side : {"s", "l"}) {
+            shared.setInt32(shared.offsetOf(side + std::to_string(i)) + 12 + 8, firstBlock);
+        }
+    }
+    const auto fromCopies = conversionOf(copied.bytes);
+    const auto fromShared = conversionOf(shared.bytes);
+    EXPECT_FALSE(fromCopies.failed);
+    EXPECT_GT(fromCopies.droppedFaces, 0);
+    EXPECT_TRUE(fromCopies == fromShared);
+}
+
+TEST(HostileInput, DeeplyNestedDofsPastTheTransformBudgetStopWithAMessage) {
+    const auto outcome = conversionOf(mevlofuzz::hostileDeepTransforms(600, 8000));
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.limit, "Model too large: more than 100000000 vertex transforms by DOF ancestors");
+    // Real nesting stays far below it.
+    EXPECT_FALSE(conversionOf(mevlofuzz::hostileDeepTransforms(40, 8000)).failed);
+}
+
+// Listing or repacking a file whose records share blocks or nest in
+// themselves would print or write far more than the file holds; both
+// commands refuse before printing or writing anything.
+TEST_F(HostileCommands, ListingAndRepackThatWouldDwarfTheFileAreRefused) {
+    const auto shared = input(mevlofuzz::hostileDroppedFaces(4000, 100000), "shared.lod");
+    ToolRun run = list(shared);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("listing too large"), std::string::npos) << run.err;
+
+    const auto tables = input(mevlofuzz::hostileSharedTables(200000, 100), "tables.lod");
+    run = repack(tables, file("out.lod"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("model too large to write"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(file("out.lod")));
+
+    // Each hostile kind of a mebibyte ends with a result or one message.
+    for (const auto& model : mevlofuzz::hostileModels(1 << 20)) {
+        SCOPED_TRACE(model.name);
+        const auto in = input(model.bytes, model.name + ".lod");
+        for (const ToolRun& r : {mevlo(in, file("o.3ds")), list(in, false), repack(in, file("o.lod"))}) {
+            EXPECT_TRUE(r.status == 0 || (r.status == 1 && std::count(r.err.begin(), r.err.end(), '\n') == 1))
+                << r.status << " " << r.err;
+        }
+    }
+}

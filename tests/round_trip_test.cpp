@@ -314,7 +314,7 @@ std::string listingOf(const LodModel& model) {
 
 struct Converted {
     bool ok = false;
-    int32_t droppedFaces = 0;
+    int64_t droppedFaces = 0;
     int32_t objects = 0;
     std::vector<uint8_t> file;
 };

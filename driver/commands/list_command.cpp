@@ -6,10 +6,22 @@
 
 #include "driver/commands/commands.h"
 #include "driver/commands/file_io.h"
+#include "lod/listing/listing_size.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
 
 namespace mevlo {
+
+namespace {
+
+// A listing may be this many times the size of the file, plus a fixed
+// allowance. Real models list at one to three times their size; far more
+// means records shared across many nodes or nested in themselves, as only
+// crafted files have.
+constexpr int64_t kMaxListingGrowth = 32;
+constexpr int64_t kListingAllowance = 32 << 20;
+
+}  // namespace
 
 int runListCommand(const char* modelPath) {
     // The whole file is read first, so that a file that cannot be read (a
@@ -21,9 +33,19 @@ int runListCommand(const char* modelPath) {
         return 1;
     }
 
+    const auto inputSize = static_cast<int64_t>(bytes.size());
     // Loading messages go to standard output, as during a conversion.
     LodModel model;
     model.loadBytes(std::move(bytes));
+    const int64_t estimate = estimateListingBytes(model.root.get());
+    if (estimate > kMaxListingGrowth * inputSize + kListingAllowance) {
+        std::fflush(stdout);
+        std::fprintf(stderr,
+                     "lodtool: %s: listing too large: more than %lld bytes from a file of %lld bytes "
+                     "(its records are shared or nested in themselves)\n",
+                     modelPath, static_cast<long long>(estimate), static_cast<long long>(inputSize));
+        return 1;
+    }
     if (model.root) model.root->print();
     std::fflush(stdout);
     return 0;

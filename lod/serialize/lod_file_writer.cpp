@@ -1,6 +1,7 @@
 #include "lod/serialize/lod_file_writer.h"
 
 #include <array>
+#include <string>
 
 #include "lod/byte_order.h"
 #include "lod/lod_model.h"
@@ -34,7 +35,7 @@ void appendWord(std::vector<uint8_t>& bytes, size_t& at, int32_t value) {
 
 }  // namespace
 
-bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string& error) {
+bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string& error, int64_t maxBytes) {
     bytes.clear();
     if (!root) {
         bytes.assign(4, 0);
@@ -47,6 +48,12 @@ bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string&
         return false;
     }
     const auto nodeCount = static_cast<int32_t>(layout.creationOrder.size());
+    const int64_t fileBytes = 4 * (1 + static_cast<int64_t>(nodeCount) + layout.wordCount);
+    if (fileBytes > maxBytes) {
+        error = "model too large to write: the file would take " + std::to_string(fileBytes) +
+                " bytes, more than the limit of " + std::to_string(maxBytes) + " (its records share tables)";
+        return false;
+    }
     WordWriter writer(static_cast<int32_t>(layout.wordCount), nodeCount);
     writeChain(writer, root);
     if (writer.wordCount != layout.wordCount || writer.nodeTypeListCount != nodeCount ||
@@ -63,8 +70,8 @@ bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string&
     return true;
 }
 
-bool writeLodFile(const LodModel& model, std::vector<uint8_t>& bytes, std::string& error) {
-    return writeLodFile(model.root.get(), bytes, error);
+bool writeLodFile(const LodModel& model, std::vector<uint8_t>& bytes, std::string& error, int64_t maxBytes) {
+    return writeLodFile(model.root.get(), bytes, error, maxBytes);
 }
 
 }  // namespace mevlo

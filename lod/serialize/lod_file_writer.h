@@ -16,7 +16,11 @@ class LodNode;
 // Fails, with a one-line reason in error and bytes cleared, when the node
 // data would not fit the 32-bit offsets of the format; a file is never
 // produced with words missing.
-bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string& error);
-bool writeLodFile(const LodModel& model, std::vector<uint8_t>& bytes, std::string& error);
+// maxBytes bounds the file: a tree whose file would be larger is refused
+// before anything is allocated for it.
+bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string& error,
+                  int64_t maxBytes = INT64_MAX);
+bool writeLodFile(const LodModel& model, std::vector<uint8_t>& bytes, std::string& error,
+                  int64_t maxBytes = INT64_MAX);
 
 }  // namespace mevlo
