@@ -43,7 +43,7 @@ void DofNode::readRecord(LodModel& model) {
     translation = readVector(in);
 }
 
-void TranslatorNode::readTranslatorFields(LodModel& model) {
+void DofLimitsNode::readDofLimits(LodModel& model) {
     ByteStream& in = model.stream();
     dofId = readInt32(in);
     minimum = readFloat(in);
@@ -51,7 +51,11 @@ void TranslatorNode::readTranslatorFields(LodModel& model) {
     multiplier = readFloat(in);
     opaqueValue = readFloat(in);
     flags = readInt32(in);
-    vector = readVector(in);
+}
+
+void TranslatorNode::readTranslatorFields(LodModel& model) {
+    readDofLimits(model);
+    vector = readVector(model.stream());
 }
 
 void TranslatorNode::readRecord(LodModel& model) {
@@ -67,13 +71,9 @@ void ScaleNode::readRecord(LodModel& model) {
 
 void XDofNode::readRecord(LodModel& model) {
     readSubTreeBody(model);
+    readDofLimits(model);
+    flags = static_cast<int32_t>(static_cast<uint32_t>(flags) | kXDofReaderBit);
     ByteStream& in = model.stream();
-    dofId = readInt32(in);
-    minimum = readFloat(in);
-    maximum = readFloat(in);
-    multiplier = readFloat(in);
-    opaqueValue = readFloat(in);
-    flags = static_cast<int32_t>(static_cast<uint32_t>(readInt32(in)) | kXDofReaderBit);
     rotation = readMatrix(in);
     translation = readVector(in);
 }

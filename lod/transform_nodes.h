@@ -32,15 +32,12 @@ public:
     Vec3 translation;
 };
 
-// Translator record: SubTree body, dofId, minimum, maximum, multiplier,
-// opaqueValue, flags, vector. Scale adds opaqueVector.
-class TranslatorNode : public SubTreeNode {
+// The degree-of-freedom words that Translator, Scale and XDOF records share
+// after the SubTree body: dofId, minimum, maximum, multiplier, opaqueValue,
+// flags. The limits and the multiplier are stored and listed, never applied.
+class DofLimitsNode : public SubTreeNode {
 public:
-    explicit TranslatorNode(LodModel& model) : SubTreeNode(model) {}
-
-    void printNode() const override;
-    int32_t serialize(WordWriter& writer) const override;
-    void readRecord(LodModel& model) override;
+    explicit DofLimitsNode(LodModel& model) : SubTreeNode(model) {}
 
     int32_t dofId = 0;
     float minimum = 0.0f;
@@ -48,6 +45,24 @@ public:
     float multiplier = 0.0f;
     float opaqueValue = 0.0f;
     int32_t flags = 0;
+
+protected:
+    void readDofLimits(LodModel& model);
+    void serializeDofLimits(WordWriter& writer) const;
+    // REVERSE, CLAMP, SUBRANGE, MIN/MAX and MULTIPLIER words of a listing line.
+    void printLimitWords() const;
+};
+
+// Translator record: SubTree body, the DOF limit words, vector. Scale adds
+// opaqueVector.
+class TranslatorNode : public DofLimitsNode {
+public:
+    explicit TranslatorNode(LodModel& model) : DofLimitsNode(model) {}
+
+    void printNode() const override;
+    int32_t serialize(WordWriter& writer) const override;
+    void readRecord(LodModel& model) override;
+
     Vec3 vector;
 
 protected:
@@ -66,23 +81,17 @@ public:
     Vec3 opaqueVector;
 };
 
-// XDOF record: SubTree body, dofId, minimum, maximum, multiplier,
-// opaqueValue, flags, rotation, translation. Lookups answer the stored
-// vectors; its transform reaches only the geometry below it.
-class XDofNode final : public SubTreeNode {
+// XDOF record: SubTree body, the DOF limit words, rotation, translation.
+// Lookups answer the stored vectors; its transform reaches only the
+// geometry below it.
+class XDofNode final : public DofLimitsNode {
 public:
-    explicit XDofNode(LodModel& model) : SubTreeNode(model) {}
+    explicit XDofNode(LodModel& model) : DofLimitsNode(model) {}
 
     void printNode() const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
 
-    int32_t dofId = 0;
-    float minimum = 0.0f;
-    float maximum = 0.0f;
-    float multiplier = 0.0f;
-    float opaqueValue = 0.0f;
-    int32_t flags = 0;
     Mat3 rotation;
     Vec3 translation;
 };

@@ -13,18 +13,6 @@ namespace {
 // is on the bits so that -0.0 and every NaN are shown.
 constexpr uint32_t kOneBits = 0x3F800000u;
 
-// The limit words shared by Translator, Scale and XDOF. Only the reverse,
-// clamp and subrange bits are looked at.
-void printLimitWords(int32_t flags, float minimum, float maximum, float multiplier) {
-    if (flags & DOF_REVERSE) std::fputs("REVERSE ", stdout);
-    if (flags & DOF_CLAMP) std::fputs("CLAMP ", stdout);
-    if (flags & DOF_SUBRANGE) std::fputs("SUBRANGE ", stdout);
-    if (flags & (DOF_SUBRANGE | DOF_CLAMP)) {
-        std::printf("MIN=%f MAX=%f ", static_cast<double>(minimum), static_cast<double>(maximum));
-    }
-    if (bitsOfFloat(multiplier) != kOneBits) std::printf("MULTIPLIER=%f ", static_cast<double>(multiplier));
-}
-
 // The hinge: the translation, then the point (1, 0, 0) carried through the
 // transform, R(.,0) + translation, summed in single precision.
 void printHinge(const Mat3& rotation, const Vec3& translation) {
@@ -44,6 +32,17 @@ void printVectorLine(const char* keyword, int32_t dofId, const Vec3& vector) {
 
 }  // namespace
 
+// Only the reverse, clamp and subrange bits are looked at.
+void DofLimitsNode::printLimitWords() const {
+    if (flags & DOF_REVERSE) std::fputs("REVERSE ", stdout);
+    if (flags & DOF_CLAMP) std::fputs("CLAMP ", stdout);
+    if (flags & DOF_SUBRANGE) std::fputs("SUBRANGE ", stdout);
+    if (flags & (DOF_SUBRANGE | DOF_CLAMP)) {
+        std::printf("MIN=%f MAX=%f ", static_cast<double>(minimum), static_cast<double>(maximum));
+    }
+    if (bitsOfFloat(multiplier) != kOneBits) std::printf("MULTIPLIER=%f ", static_cast<double>(multiplier));
+}
+
 void DofNode::printNode() const {
     printIndent();
     std::printf("DOF ID=%d ", dofId);
@@ -60,7 +59,7 @@ void XDofNode::printNode() const {
     std::printf("DOF ID=%d ", dofId);
     printHinge(rotation, translation);
     std::fputs(" ", stdout);
-    printLimitWords(flags, minimum, maximum, multiplier);
+    printLimitWords();
     std::fputs("\n", stdout);
     printChildren();
     printLine("XDOFEND\n");
@@ -68,7 +67,7 @@ void XDofNode::printNode() const {
 
 void TranslatorNode::printNode() const {
     printVectorLine("TRANS", dofId, vector);
-    printLimitWords(flags, minimum, maximum, multiplier);
+    printLimitWords();
     std::fputs("\n", stdout);
     printChildren();
     printLine("TRANSEND\n");
@@ -76,7 +75,7 @@ void TranslatorNode::printNode() const {
 
 void ScaleNode::printNode() const {
     printVectorLine("SCALE", dofId, vector);
-    printLimitWords(flags, minimum, maximum, multiplier);
+    printLimitWords();
     std::fputs("\n", stdout);
     printChildren();
     printLine("SCALEEND\n");

@@ -64,13 +64,17 @@ int32_t DofNode::serialize(WordWriter& writer) const {
     return 1;
 }
 
-void TranslatorNode::serializeTranslatorFields(WordWriter& writer) const {
+void DofLimitsNode::serializeDofLimits(WordWriter& writer) const {
     writer.writeWord(dofId);
     writeFloat(writer, minimum);
     writeFloat(writer, maximum);
     writeFloat(writer, multiplier);
     writeFloat(writer, opaqueValue);
     writer.writeWord(flags);
+}
+
+void TranslatorNode::serializeTranslatorFields(WordWriter& writer) const {
+    serializeDofLimits(writer);
     writeVec3(writer, vector);
 }
 
@@ -95,12 +99,7 @@ int32_t ScaleNode::serialize(WordWriter& writer) const {
 // that bit again, so the value survives any number of round trips.
 int32_t XDofNode::serialize(WordWriter& writer) const {
     const BodySlots slots = serializeBody(writer, NODE_XDOF);
-    writer.writeWord(dofId);
-    writeFloat(writer, minimum);
-    writeFloat(writer, maximum);
-    writeFloat(writer, multiplier);
-    writeFloat(writer, opaqueValue);
-    writer.writeWord(flags);
+    serializeDofLimits(writer);
     writeMat3(writer, rotation);
     writeVec3(writer, translation);
     serializeTail(writer, slots);
