@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "lod/byte_order.h"
+#include "lod/listing/listing_size.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
 #include "lod/serialize/lod_file_writer.h"
@@ -121,11 +122,14 @@ inline std::string checkConversion(const uint8_t* data, size_t size) {
     return check3dsStructure(outcome.file3ds);
 }
 
-// Load and list (to wherever standard output goes).
+// Load and list (to wherever standard output goes), unless the listing
+// would pass the size limit that lodtool list refuses.
 inline void listModel(const uint8_t* data, size_t size) {
     mevlo::LodModel model;
     model.loadBytes(data, size);
-    if (model.root) model.root->print();
+    const bool withinLimit =
+        mevlo::estimateListingBytes(model.root.get()) <= mevlo::listingSizeLimit(static_cast<int64_t>(size));
+    if (model.root && withinLimit) model.root->print();
     std::fflush(stdout);
 }
 
@@ -137,8 +141,8 @@ inline std::string checkRepack(const uint8_t* data, size_t size) {
     original.loadBytes(data, size);
     std::vector<uint8_t> first;
     std::string error;
-    if (!mevlo::writeLodFile(original, first, error)) {
-        // Only a tree too large for 32-bit offsets may be refused.
+    if (!mevlo::writeLodFile(original, first, error, mevlo::repackSizeLimit(static_cast<int64_t>(size)))) {
+        // Only a tree too large for 32-bit offsets or the size limit may be refused.
         if (error.empty() || !first.empty()) return "writeLodFile failed without a clean refusal";
         return "";
     }
@@ -151,7 +155,8 @@ inline std::string checkRepack(const uint8_t* data, size_t size) {
     if (!(before == after)) return "conversion differs after repack";
 
     std::vector<uint8_t> second;
-    if (!mevlo::writeLodFile(repacked, second, error)) return "repacked model cannot be written again";
+    if (!mevlo::writeLodFile(repacked, second, error, mevlo::repackSizeLimit(static_cast<int64_t>(first.size()))))
+        return "repacked model cannot be written again";
     if (second != first) return "repack is not idempotent";
     return "";
 }

@@ -12,17 +12,6 @@
 
 namespace mevlo {
 
-namespace {
-
-// A listing may be this many times the size of the file, plus a fixed
-// allowance. Real models list at one to three times their size; far more
-// means records shared across many nodes or nested in themselves, as only
-// crafted files have.
-constexpr int64_t kMaxListingGrowth = 32;
-constexpr int64_t kListingAllowance = 32 << 20;
-
-}  // namespace
-
 int runListCommand(const char* modelPath) {
     // The whole file is read first, so that a file that cannot be read (a
     // directory, an I/O error) is refused before anything is printed.
@@ -38,7 +27,7 @@ int runListCommand(const char* modelPath) {
     LodModel model;
     model.loadBytes(std::move(bytes));
     const int64_t estimate = estimateListingBytes(model.root.get());
-    if (estimate > kMaxListingGrowth * inputSize + kListingAllowance) {
+    if (estimate > listingSizeLimit(inputSize)) {
         std::fflush(stdout);
         std::fprintf(stderr,
                      "lodtool: %s: listing too large: more than %lld bytes from a file of %lld bytes "

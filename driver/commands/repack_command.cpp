@@ -13,17 +13,6 @@
 
 namespace mevlo {
 
-namespace {
-
-// A repacked file may be this many times the size of the input, plus a
-// fixed allowance. Repacking real models gives about their own size; every
-// record gets its own copy of the tables it names, so far more means tables
-// shared across many records, as only crafted files have.
-constexpr int64_t kMaxRepackGrowth = 32;
-constexpr int64_t kRepackAllowance = 32 << 20;
-
-}  // namespace
-
 int runRepackCommand(const char* inPath, const char* outPath) {
     // The whole file is read first, so that a file that cannot be read (a
     // directory, an I/O error) is refused before anything is printed.
@@ -34,7 +23,7 @@ int runRepackCommand(const char* inPath, const char* outPath) {
         return 1;
     }
 
-    const int64_t maxBytes = kMaxRepackGrowth * static_cast<int64_t>(input.size()) + kRepackAllowance;
+    const int64_t maxBytes = repackSizeLimit(static_cast<int64_t>(input.size()));
     // Loading messages go to standard output, as during a conversion.
     LodModel model;
     model.loadBytes(std::move(input));
