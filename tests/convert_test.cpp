@@ -19,7 +19,7 @@ const Matrix kQuarterTurn = {0, -1, 0, 1, 0, 0, 0, 0, 1};
 struct Converted {
     Loaded loaded;
     Scene3ds scene;
-    int32_t dropped = 0;
+    int64_t dropped = 0;
     std::string overflow;
     bool ok = false;
 
@@ -274,7 +274,7 @@ TEST(ConversionCapacity, ModelExactlyAtEveryCapacityConvertsAndEncodes) {
     EXPECT_EQ(loadU32LE(file.data() + 2), file.size());
     // The last object is named 0599 and stores full 16-bit counts.
     const uint8_t* last = file.data() + 12 + (kMaxSceneMeshes - 1) * perObject;
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(last + 6), 5), std::string("0599", 5));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(last + 6), 5), std::string("0599\0", 5));  // name and its NUL
     EXPECT_EQ(loadU16LE(last + 6 + 5 + 6 + 6), kMaxMeshVertices);
 }
 

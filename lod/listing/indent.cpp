@@ -13,7 +13,7 @@ void printIndent() {
     int32_t units = indentDepth;
     while (units > 0) {
         const int32_t now = units < kUnitsPerBlock ? units : kUnitsPerBlock;
-        std::fwrite(kSpaces, 1, static_cast<size_t>(2 * now), stdout);
+        std::fwrite(kSpaces, 1, 2 * static_cast<size_t>(now), stdout);
         units -= now;
     }
 }
