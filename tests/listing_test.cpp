@@ -83,39 +83,8 @@ TEST(Listing, ChildrenIndentOneLevelPerContainerAndDepthIsRestoredForSiblings) {
     EXPECT_EQ(mevlo::indentDepth, 0);
 }
 
-TEST(Listing, PrintIndentWritesTwoSpacesPerLevel) {
-    testing::internal::CaptureStdout();
-    mevlo::indentDepth = 0;
-    mevlo::printIndent();
-    mevlo::indentDepth = 40;  // more than one block of spaces
-    mevlo::printIndent();
-    mevlo::indentDepth = 0;
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string(80, ' '));
-}
-
 TEST(Listing, LitStringPrintsNothingAndItsChainGoesOn) {
     EXPECT_EQ(listingUnderRoot({litString(), subTree(), litString()}), inRoot("SUBTREE\nSUBTREEEND\n"));
-}
-
-TEST(Listing, LongChainListsWithoutRecursingAlongIt) {
-    // A Root whose child chain holds far more LitStrings than the call stack
-    // could nest listing calls for, then one SubTree. Laid out by hand: the
-    // builder's node descriptions are too large for this many nodes.
-    constexpr int32_t kLitStrings = 300000;
-    constexpr int32_t kRootRecordSize = 48;
-    std::vector<int32_t> table = {mevlo::NODE_ROOT};
-    std::vector<int32_t> words = {mevlo::NodeTypeTable[mevlo::NODE_ROOT].typeWord, -1, 0, 0, 0, 0, 0, 0,
-                                  kRootRecordSize, 0, 0, 0};
-    for (int32_t i = 0; i < kLitStrings; ++i) {
-        table.push_back(mevlo::NODE_LITSTRING);
-        words.push_back(mevlo::NODE_LITSTRING);
-        words.push_back(static_cast<int32_t>(words.size() * 4 + 4));  // the next record follows
-    }
-    table.push_back(mevlo::NODE_SUBTREE);
-    const std::vector<int32_t> subTreeRecord = {mevlo::NodeTypeTable[mevlo::NODE_SUBTREE].typeWord, -1, 0, 0, 0, 0,
-                                                0, 0, -1};
-    words.insert(words.end(), subTreeRecord.begin(), subTreeRecord.end());
-    EXPECT_EQ(listingOf(rawLod(table, words)), inRoot("SUBTREE\nSUBTREEEND\n"));
 }
 
 // --- transforms --------------------------------------------------------------

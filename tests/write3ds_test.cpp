@@ -137,16 +137,3 @@ TEST(Write3ds, PrintsTheObjectCountAndWritesTheWholeFile) {
     std::remove(path.c_str());
     EXPECT_EQ(written, encode3ds(scene));
 }
-
-TEST(Write3ds, WriteFailureIsReportedWithThePath) {
-    std::FILE* out = std::fopen("/dev/full", "wb");
-    if (!out) GTEST_SKIP() << "no /dev/full on this system";
-    Scene3ds scene;
-    meshWith(scene, 3, 1);
-    std::string error;
-    testing::internal::CaptureStdout();
-    const bool ok = write3ds(scene, out, "/dev/full", error);
-    testing::internal::GetCapturedStdout();
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(error.rfind("/dev/full: ", 0), 0u) << error;
-}
