@@ -8,7 +8,6 @@ namespace mevlo {
 
 namespace {
 
-constexpr size_t kHeaderBytes = 12;
 constexpr size_t kObjectOverheadBytes = 33;
 
 bool isWritten(const MeshBuffer& mesh) { return mesh.vertexCount() > 0; }
@@ -48,6 +47,26 @@ void encodeObject(ChunkWriter& writer, const MeshBuffer& mesh, int32_t number) {
     writer.closeChunk(object);
 }
 
+// The editor chunk's length, planned from the counts: its header and every
+// written object.
+size_t editorChunkLength(const Scene3ds& scene) {
+    size_t length = 6;
+    for (int32_t i = 0; i < scene.meshCount(); ++i) {
+        const MeshBuffer& mesh = scene.mesh(i);
+        if (!isWritten(mesh)) continue;
+        length += 12 * static_cast<size_t>(mesh.vertexCount()) + 8 * static_cast<size_t>(mesh.faceCount()) +
+                  kObjectOverheadBytes;
+    }
+    return length;
+}
+
+void putOuterHeaders(ChunkWriter& writer, size_t editorLength) {
+    writer.putU16(kChunkMain);
+    writer.putU32(static_cast<uint32_t>(editorLength + 6));
+    writer.putU16(kChunkEditor);
+    writer.putU32(static_cast<uint32_t>(editorLength));
+}
+
 }  // namespace
 
 int32_t countWrittenMeshes(const Scene3ds& scene) {
@@ -59,46 +78,26 @@ int32_t countWrittenMeshes(const Scene3ds& scene) {
 }
 
 std::vector<uint8_t> encode3ds(const Scene3ds& scene) {
-    size_t total = kHeaderBytes;
-    for (int32_t i = 0; i < scene.meshCount(); ++i) {
-        const MeshBuffer& mesh = scene.mesh(i);
-        if (!isWritten(mesh)) continue;
-        total += 12 * static_cast<size_t>(mesh.vertexCount()) + 8 * static_cast<size_t>(mesh.faceCount()) +
-                 kObjectOverheadBytes;
-    }
-
+    const size_t editorLength = editorChunkLength(scene);
     ChunkWriter writer;
-    writer.reserve(total);
-    const size_t mainChunk = writer.openChunk(kChunkMain);
-    const size_t editor = writer.openChunk(kChunkEditor);
+    writer.reserve(editorLength + 6);
+    putOuterHeaders(writer, editorLength);
     int32_t number = 0;
     for (int32_t i = 0; i < scene.meshCount(); ++i) {
         const MeshBuffer& mesh = scene.mesh(i);
         if (isWritten(mesh)) encodeObject(writer, mesh, number++);
     }
-    writer.closeChunk(editor);
-    writer.closeChunk(mainChunk);
     return writer.takeBytes();
 }
 
+// The same bytes as encode3ds, streamed object by object through one small
+// buffer instead of being built whole.
 bool write3ds(const Scene3ds& scene, std::FILE* out, const std::string& path, std::string& error) {
     std::printf("Objects built: %i\n", static_cast<int>(countWrittenMeshes(scene)));
-    // Lengths are known from the counts, so the file is streamed object by
-    // object through one small buffer instead of being built whole.
-    size_t editorLength = 6;
-    for (int32_t i = 0; i < scene.meshCount(); ++i) {
-        const MeshBuffer& mesh = scene.mesh(i);
-        if (!isWritten(mesh)) continue;
-        editorLength += 12 * static_cast<size_t>(mesh.vertexCount()) + 8 * static_cast<size_t>(mesh.faceCount()) +
-                        kObjectOverheadBytes;
-    }
     constexpr size_t kBlock = 1 << 20;
     ChunkWriter block;
-    block.reserve(kBlock + 200000);
-    block.putU16(kChunkMain);
-    block.putU32(static_cast<uint32_t>(editorLength + 6));
-    block.putU16(kChunkEditor);
-    block.putU32(static_cast<uint32_t>(editorLength));
+    block.reserve(kBlock + 200000);  // one block and the largest object
+    putOuterHeaders(block, editorChunkLength(scene));
     bool ok = true;
     int32_t number = 0;
     for (int32_t i = 0; i < scene.meshCount() && ok; ++i) {

@@ -89,10 +89,15 @@ std::FILE* openOutputFile(const std::string& path, std::string& error) {
 
 bool finishOutputFile(std::FILE* out, const std::string& path, const std::vector<uint8_t>& bytes,
                       std::string& error) {
-    errno = 0;
-    // An earlier streamed write may already have failed.
-    bool ok = !std::ferror(out) && (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size());
+    // An earlier streamed write may already have failed; errno still holds
+    // its reason then.
+    bool ok = !std::ferror(out);
     int err = errno;
+    if (ok) {
+        errno = 0;
+        ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+        err = errno;
+    }
     if (ok && std::fflush(out) != 0) {
         ok = false;
         err = errno;
