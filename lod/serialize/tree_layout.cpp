@@ -75,9 +75,8 @@ int64_t primitiveWords(const Primitive* primitive) {
 }
 
 // The words one node writes itself (its record, its tables and primitive
-// records), without its child chains; and the heads of those child chains
-// in the order the reader builds them.
-int64_t ownWords(const LodNode& node, std::vector<const LodNode*>& childChains) {
+// records), without its child chains.
+int64_t ownWords(const LodNode& node) {
     const int32_t code = classCode(node);
     switch (code) {
         case NODE_SUBTREE:
@@ -87,7 +86,6 @@ int64_t ownWords(const LodNode& node, std::vector<const LodNode*>& childChains) 
         case NODE_SCALE:
         case NODE_XDOF: {
             const auto& subTree = static_cast<const SubTreeNode&>(node);
-            childChains.push_back(subTree.firstChild.get());
             const int64_t tables = vec3TableWords(subTree.vertexCount) + vec3TableWords(subTree.normalCount);
             switch (code) {
                 case NODE_ROOT: return kRootWords + tables + entries(static_cast<const RootNode&>(node).textureCount);
@@ -103,20 +101,10 @@ int64_t ownWords(const LodNode& node, std::vector<const LodNode*>& childChains) 
         case NODE_XSWITCH: {
             const auto& switchNode = static_cast<const SwitchNode&>(node);
             const int32_t tableEntries = switchNode.branchCount > 0 ? switchNode.branchCount : 0;
-            for (int32_t i = 0; i < tableEntries; ++i) childChains.push_back(switchNode.branch(i));
             return kSwitchWords + tableEntries;
         }
-        case NODE_SPLIT: {
-            const auto& split = static_cast<const SplitNode&>(node);
-            childChains.push_back(split.branchA.get());
-            childChains.push_back(split.branchB.get());
-            return kSplitWords;
-        }
-        case NODE_SPECIALX: {
-            const auto& special = static_cast<const SpecialNode&>(node);
-            childChains.push_back(special.firstChild.get());
-            return kSpecialWords + vec3TableWords(special.vertexCount);
-        }
+        case NODE_SPLIT: return kSplitWords;
+        case NODE_SPECIALX: return kSpecialWords + vec3TableWords(static_cast<const SpecialNode&>(node).vertexCount);
         case NODE_LITSTRING: return kHeadWords;
         case NODE_RCNODE: return kRcWords;
         case NODE_PT:
@@ -141,7 +129,8 @@ void layoutInto(const LodNode* head, SerializedLayout& layout) {
     std::vector<const LodNode*> childChains;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         childChains.clear();
-        layout.wordCount += ownWords(**it, childChains);
+        layout.wordCount += ownWords(**it);
+        (*it)->appendChildChains(childChains);  // in the order the reader builds them
         for (const LodNode* childHead : childChains) layoutInto(childHead, layout);
     }
 }
