@@ -1,6 +1,6 @@
 #include "chain_writer.h"
 
-#include "lod/byte_order.h"
+#include "common/byte_order.h"
 #include "lod/node_type.h"
 
 namespace bench {

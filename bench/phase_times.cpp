@@ -13,7 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "driver/commands/file_io.h"
+#include "io/atomic_output.h"
+#include "io/input_file.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
 #include "lod/serialize/lod_file_writer.h"
@@ -98,8 +99,8 @@ int main(int argc, char** argv) {
         mevlo::ConversionState conversion(scene);
         if (!mevlo::convertTree(model.root.get(), conversion)) return fail(conversion.overflow);
         clock.step("convert");
-        std::FILE* out = mevlo::openOutputFile(argv[3], error);
-        if (!out || !mevlo::write3ds(scene, out, argv[3], error)) return fail(error);
+        mevlo::AtomicOutput out;
+        if (!out.open(argv[3], error) || !mevlo::write3ds(scene, out, error)) return fail(error);
         clock.step("write");
         model.release();
         clock.step("release");

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "driver/commands/commands.h"
+#include "io/console_output.h"
 
 namespace {
 
@@ -22,9 +23,7 @@ int usageError() {
     return 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runLodtool(int argc, char** argv) {
     if (argc < 2) return usageError();
     const char* command = argv[1];
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
@@ -32,10 +31,18 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (std::strcmp(command, "--version") == 0) {
-        std::puts("lodtool (mevlo) 1.0.0");
+        std::puts("lodtool (mevlo) " MEVLO_VERSION);
         return 0;
     }
     if (std::strcmp(command, "list") == 0 && argc == 3) return mevlo::runListCommand(argv[2]);
     if (std::strcmp(command, "repack") == 0 && argc == 4) return mevlo::runRepackCommand(argv[2], argv[3]);
     return usageError();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int status = runLodtool(argc, argv);
+    // Whatever went to standard output must have arrived.
+    return mevlo::finishConsoleOutput("lodtool") ? status : 1;
 }

@@ -1,14 +1,18 @@
 // mevlo: converts a LOD model into a 3DS file.
 //
 // The run is a straight line: read the input, load the node tree, convert it
-// into meshes, and only then create the output and write it. Anything that
-// fails before the conversion is complete leaves the output path untouched.
+// into meshes, and only then create the output and write it. The output
+// replaces the target only when completely written, so any failure leaves
+// the output path as it was.
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "driver/commands/file_io.h"
+#include "driver/commands/out_of_memory.h"
+#include "io/atomic_output.h"
+#include "io/console_output.h"
+#include "io/input_file.h"
 #include "lod/lod_model.h"
 #include "out3ds/convert.h"
 #include "out3ds/scene.h"
@@ -21,7 +25,7 @@ namespace {
 
 void printBanner() {
     std::cout << "\n"
-              << "mevlo 1.0 - LOD model to 3DS mesh converter\n"
+              << "mevlo " MEVLO_VERSION_SHORT " - LOD model to 3DS mesh converter\n"
               << "Written by the mevlo developers\n"
               << "Thanks to everyone who tested it with their models\n";
 }
@@ -54,13 +58,13 @@ int runConversion(const char* inPath, const char* outPath) {
     }
 
     std::string error;
-    std::FILE* out = mevlo::openOutputFile(outPath, error);
-    if (!out) {
+    mevlo::AtomicOutput output;
+    if (!output.open(outPath, error)) {
         std::cerr << error << "\n";
         return 1;
     }
     std::printf("Begin Write\n");
-    if (!mevlo::write3ds(scene, out, outPath, error)) {
+    if (!mevlo::write3ds(scene, output, error)) {
         std::cerr << error << "\n";
         return 1;
     }
@@ -76,5 +80,8 @@ int main(int argc, char** argv) {
         std::cerr << "Invalid syntax! Usage mevlo inFile.lod outFile.3ds\n";
         return 1;
     }
-    return runConversion(argv[1], argv[2]);
+    const int status = mevlo::runReportingOutOfMemory("", argv[1], [argv] { return runConversion(argv[1], argv[2]); });
+    // The progress lines are part of the result: a failed write of them
+    // fails the run (a completed output file is kept).
+    return mevlo::finishConsoleOutput("mevlo") ? status : 1;
 }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "lod/byte_order.h"
+#include "common/byte_order.h"
 #include "lod/listing/listing_size.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "lod/byte_order.h"
+#include "common/byte_order.h"
 
 namespace mevlo {
 

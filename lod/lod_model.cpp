@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "driver/commands/file_io.h"
 #include "lod/control_nodes.h"
 #include "lod/lod_node.h"
 #include "lod/primitive_nodes.h"
@@ -15,12 +14,6 @@ namespace mevlo {
 LodModel::LodModel() = default;
 
 LodModel::~LodModel() { release(); }
-
-int LodModel::load(std::FILE* in) {
-    std::vector<uint8_t> bytes;
-    readFailed_ = !readWholeStream(in, bytes);
-    return loadBytes(std::move(bytes));
-}
 
 int LodModel::loadBytes(const uint8_t* data, size_t size) {
     return loadBytes(std::vector<uint8_t>(data, data + size));

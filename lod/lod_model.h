@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -30,13 +29,9 @@ public:
     LodModel(const LodModel&) = delete;
     LodModel& operator=(const LodModel&) = delete;
 
-    // Reads the whole stream into memory and builds the tree. Returns 1.
-    // A stream read error is reported through readFailed().
-    int load(std::FILE* in);
-    // The same for a file already in memory.
+    // Builds the tree of a file already read into memory. Returns 1.
     int loadBytes(std::vector<uint8_t> bytes);
     int loadBytes(const uint8_t* data, size_t size);
-    bool readFailed() const { return readFailed_; }
 
     // Reads size bytes at dataBase + offset into dest; the stream position
     // is unchanged afterwards. 1 when the whole block was read, else 0
@@ -82,7 +77,6 @@ private:
 
     std::vector<uint8_t> bytes_;
     NodeArena arena_;
-    bool readFailed_ = false;
     int32_t nestingDepth_ = 0;
 };
 

@@ -18,7 +18,7 @@
 #include "lod/byte_stream.h"
 #include "lod/node_arena.h"
 #include "lod/node_type.h"
-#include "lod/vec.h"
+#include "common/vec.h"
 
 namespace mevlo {
 

@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-#include "lod/byte_order.h"
-#include "lod/vec.h"
+#include "common/byte_order.h"
+#include "common/vec.h"
 
 namespace mevlo {
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "lod/vec.h"
+#include "common/vec.h"
 
 namespace mevlo {
 

@@ -1,14 +1,13 @@
 #include "out3ds/write3ds.h"
 
-#include "driver/commands/file_io.h"
+#include <cstdio>
+
+#include "common/byte_order.h"
 #include "out3ds/chunk_writer.h"
-#include "lod/byte_order.h"
 
 namespace mevlo {
 
 namespace {
-
-constexpr size_t kObjectOverheadBytes = 33;
 
 bool isWritten(const MeshBuffer& mesh) { return mesh.vertexCount() > 0; }
 
@@ -23,48 +22,41 @@ void encodeObject(ChunkWriter& writer, const MeshBuffer& mesh, int32_t number) {
     const size_t triangles = writer.openChunk(kChunkTriangleMesh);
     const size_t vertexList = writer.openChunk(kChunkVertexList);
     writer.putU16(static_cast<uint16_t>(mesh.vertexCount()));
-    uint8_t* at = writer.extend(12 * static_cast<size_t>(mesh.vertexCount()));
-    for (int32_t i = 0; i < mesh.vertexCount(); ++i, at += 12) {
-        const Vec3& v = mesh.vertex(i);
-        storeU32LE(at, bitsOfFloat(v.x));
-        storeU32LE(at + 4, bitsOfFloat(v.y));
-        storeU32LE(at + 8, bitsOfFloat(v.z));
-    }
+    writer.putBlock(12 * static_cast<size_t>(mesh.vertexCount()), [&mesh](uint8_t* at) {
+        for (int32_t i = 0; i < mesh.vertexCount(); ++i, at += 12) {
+            const Vec3& v = mesh.vertex(i);
+            storeU32LE(at, bitsOfFloat(v.x));
+            storeU32LE(at + 4, bitsOfFloat(v.y));
+            storeU32LE(at + 8, bitsOfFloat(v.z));
+        }
+    });
     writer.closeChunk(vertexList);
 
     const size_t faceList = writer.openChunk(kChunkFaceList);
     writer.putU16(static_cast<uint16_t>(mesh.faceCount()));
-    at = writer.extend(8 * static_cast<size_t>(mesh.faceCount()));
-    for (int32_t i = 0; i < mesh.faceCount(); ++i, at += 8) {
-        const MeshFace& f = mesh.face(i);
-        storeU16LE(at, f.a);
-        storeU16LE(at + 2, f.b);
-        storeU16LE(at + 4, f.c);
-        storeU16LE(at + 6, f.flags);
-    }
+    writer.putBlock(8 * static_cast<size_t>(mesh.faceCount()), [&mesh](uint8_t* at) {
+        for (int32_t i = 0; i < mesh.faceCount(); ++i, at += 8) {
+            const MeshFace& f = mesh.face(i);
+            storeU16LE(at, f.a);
+            storeU16LE(at + 2, f.b);
+            storeU16LE(at + 4, f.c);
+            storeU16LE(at + 6, f.flags);
+        }
+    });
     writer.closeChunk(faceList);
     writer.closeChunk(triangles);
     writer.closeChunk(object);
 }
 
-// The editor chunk's length, planned from the counts: its header and every
-// written object.
-size_t editorChunkLength(const Scene3ds& scene) {
-    size_t length = 6;
+// The bytes of every written object, measured by encoding them.
+size_t objectsLength(const Scene3ds& scene) {
+    ChunkWriter measure(ChunkWriter::Mode::Measure);
+    int32_t number = 0;
     for (int32_t i = 0; i < scene.meshCount(); ++i) {
         const MeshBuffer& mesh = scene.mesh(i);
-        if (!isWritten(mesh)) continue;
-        length += 12 * static_cast<size_t>(mesh.vertexCount()) + 8 * static_cast<size_t>(mesh.faceCount()) +
-                  kObjectOverheadBytes;
+        if (isWritten(mesh)) encodeObject(measure, mesh, number++);
     }
-    return length;
-}
-
-void putOuterHeaders(ChunkWriter& writer, size_t editorLength) {
-    writer.putU16(kChunkMain);
-    writer.putU32(static_cast<uint32_t>(editorLength + 6));
-    writer.putU16(kChunkEditor);
-    writer.putU32(static_cast<uint32_t>(editorLength));
+    return measure.size();
 }
 
 }  // namespace
@@ -77,42 +69,43 @@ int32_t countWrittenMeshes(const Scene3ds& scene) {
     return count;
 }
 
-std::vector<uint8_t> encode3ds(const Scene3ds& scene) {
-    const size_t editorLength = editorChunkLength(scene);
-    ChunkWriter writer;
-    writer.reserve(editorLength + 6);
-    putOuterHeaders(writer, editorLength);
+// The outer chunks enclose every object, so their lengths go out before
+// the objects: they are measured first, and the objects are then encoded a
+// block at a time (inner lengths are patched within the block).
+bool stream3ds(const Scene3ds& scene, const std::function<bool(const uint8_t*, size_t)>& emit) {
+    constexpr size_t kBlock = size_t{1} << 20;
+    const size_t editorLength = kChunkHeaderBytes + objectsLength(scene);
+    ChunkWriter block;
+    block.reserve(kBlock + 200000);  // one block and the largest object
+    block.putChunkHeader(kChunkMain, static_cast<uint32_t>(kChunkHeaderBytes + editorLength));
+    block.putChunkHeader(kChunkEditor, static_cast<uint32_t>(editorLength));
     int32_t number = 0;
     for (int32_t i = 0; i < scene.meshCount(); ++i) {
         const MeshBuffer& mesh = scene.mesh(i);
-        if (isWritten(mesh)) encodeObject(writer, mesh, number++);
-    }
-    return writer.takeBytes();
-}
-
-// The same bytes as encode3ds, streamed object by object through one small
-// buffer instead of being built whole.
-bool write3ds(const Scene3ds& scene, std::FILE* out, const std::string& path, std::string& error) {
-    std::printf("Objects built: %i\n", static_cast<int>(countWrittenMeshes(scene)));
-    constexpr size_t kBlock = 1 << 20;
-    ChunkWriter block;
-    block.reserve(kBlock + 200000);  // one block and the largest object
-    putOuterHeaders(block, editorChunkLength(scene));
-    bool ok = true;
-    int32_t number = 0;
-    for (int32_t i = 0; i < scene.meshCount() && ok; ++i) {
-        const MeshBuffer& mesh = scene.mesh(i);
         if (!isWritten(mesh)) continue;
         encodeObject(block, mesh, number++);
-        if (block.bytes().size() >= kBlock) {
-            ok = std::fwrite(block.bytes().data(), 1, block.bytes().size(), out) == block.bytes().size();
+        if (block.size() >= kBlock) {
+            if (!emit(block.bytes().data(), block.size())) return false;
             block.clear();
         }
     }
-    // After a failed write the stream's error flag makes finishOutputFile
-    // report the failure (and remove the partial file).
-    if (!ok) block.clear();
-    return finishOutputFile(out, path, block.bytes(), error);
+    return block.size() == 0 || emit(block.bytes().data(), block.size());
+}
+
+std::vector<uint8_t> encode3ds(const Scene3ds& scene) {
+    std::vector<uint8_t> file;
+    stream3ds(scene, [&file](const uint8_t* data, size_t size) {
+        file.insert(file.end(), data, data + size);
+        return true;
+    });
+    return file;
+}
+
+bool write3ds(const Scene3ds& scene, AtomicOutput& output, std::string& error) {
+    std::printf("Objects built: %i\n", static_cast<int>(countWrittenMeshes(scene)));
+    // A failed write is remembered by the output; commit reports it.
+    stream3ds(scene, [&output](const uint8_t* data, size_t size) { return output.write(data, size); });
+    return output.commit(error);
 }
 
 }  // namespace mevlo

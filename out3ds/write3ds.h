@@ -8,16 +8,18 @@
 //           0x4110 vertex list: uint16 count, x y z floats per vertex
 //           0x4120 face list: uint16 count, a b c flags per face
 //
-// Each object takes 12 * V + 8 * F + 33 bytes. No version, material,
+// No version, material,
 // smoothing or keyframer chunks are written. A scene without written meshes
 // is the 12-byte file of the two outer headers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "io/atomic_output.h"
 #include "out3ds/scene.h"
 
 namespace mevlo {
@@ -32,13 +34,16 @@ constexpr uint16_t kChunkFaceList = 0x4120;
 // Meshes that become objects: those with at least one vertex.
 int32_t countWrittenMeshes(const Scene3ds& scene);
 
-// The whole file, laid out in memory.
+// Encodes the file in blocks of about a megabyte and hands each to emit, in
+// order. Stops, returning false, as soon as emit does.
+bool stream3ds(const Scene3ds& scene, const std::function<bool(const uint8_t*, size_t)>& emit);
+
+// The whole file, laid out in memory (the same encoding, collected).
 std::vector<uint8_t> encode3ds(const Scene3ds& scene);
 
-// Prints "Objects built: N", then writes the file to an output the caller
-// opened and closes it (checked write, flush and close). On failure error
-// holds a one-line reason naming the path and a partial regular file is
-// removed.
-bool write3ds(const Scene3ds& scene, std::FILE* out, const std::string& path, std::string& error);
+// Prints "Objects built: N", then writes the file into an opened output and
+// commits it. On failure error holds a one-line reason naming the path and
+// the target is left as it was.
+bool write3ds(const Scene3ds& scene, AtomicOutput& output, std::string& error);
 
 }  // namespace mevlo

@@ -1,15 +1,11 @@
 # Conformance corpus: reference results of mevlo and lodtool kept outside the
 # repository. The runner executes every case against the built binaries and
 # compares the results byte for byte; without the corpus the test is skipped.
-# The corpus sits beside the checkout (../shared/conformance); the workplace's
-# fixed location is the fallback for checkouts made elsewhere.
-set(MEVLO_CONFORMANCE_DEFAULT "${CMAKE_SOURCE_DIR}/../shared/conformance")
-if(NOT EXISTS "${MEVLO_CONFORMANCE_DEFAULT}" AND EXISTS "/work/shared/conformance")
-  set(MEVLO_CONFORMANCE_DEFAULT "/work/shared/conformance")
-endif()
-set(MEVLO_CONFORMANCE_DIR "${MEVLO_CONFORMANCE_DEFAULT}" CACHE PATH
+# The corpus sits beside the checkout (../shared/conformance); elsewhere,
+# name it with -DMEVLO_CONFORMANCE_DIR=... .
+set(MEVLO_CONFORMANCE_DIR "${PROJECT_SOURCE_DIR}/../shared/conformance" CACHE PATH
     "Folder of the conformance corpus (one subfolder per case)")
-cmake_path(ABSOLUTE_PATH MEVLO_CONFORMANCE_DIR BASE_DIRECTORY "${CMAKE_BINARY_DIR}" NORMALIZE
+cmake_path(ABSOLUTE_PATH MEVLO_CONFORMANCE_DIR BASE_DIRECTORY "${PROJECT_BINARY_DIR}" NORMALIZE
            OUTPUT_VARIABLE MEVLO_CONFORMANCE_PATH)
 
 add_executable(conformance_runner

@@ -7,7 +7,7 @@
 #include <limits>
 #include <random>
 
-#include "lod/byte_order.h"
+#include "common/byte_order.h"
 #include "lod/listing/fixed_format.h"
 
 namespace {

@@ -4,15 +4,11 @@
 // In-process checks cover the three paths; the built binaries cover exit
 // statuses, messages and output files.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,6 +18,7 @@
 #include "lod/control_nodes.h"
 #include "lod/serialize/lod_file_writer.h"
 #include "lod/subtree_node.h"
+#include "command_runner.h"
 #include "test_support.h"
 
 using namespace lodtest;
@@ -29,16 +26,6 @@ using namespace lodtest;
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<uint8_t> readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 // Listing lines that hold exactly `line` after their indentation.
 size_t countLines(const std::string& text, const std::string& line) {
@@ -78,22 +65,10 @@ std::vector<uint8_t> everyNodeTypeModel() {
     return {};
 }
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using ToolRun = CommandRun;
 
 class HostileCommands : public testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::path(testing::TempDir()) /
-               (std::string("hostile_") + testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     fs::path file(const std::string& name) const { return dir_ / name; }
 
     fs::path input(const std::vector<uint8_t>& bytes, const std::string& name = "in.lod") const {
@@ -104,16 +79,9 @@ protected:
     // Runs a built binary; stdout is kept only when keepOut (a listing of a
     // million nodes is not worth reading back).
     ToolRun run(const std::string& binary, const std::vector<std::string>& arguments, bool keepOut = true) const {
-        std::string command = quoted(std::string(MEVLO_BINARY_DIR) + "/" + binary);
-        for (const std::string& argument : arguments) command += " " + quoted(argument);
-        command += " >" + (keepOut ? quoted(file("stdout").string()) : std::string("/dev/null"));
-        command += " 2>" + quoted(file("stderr").string());
-        ToolRun result;
-        const int raw = std::system(command.c_str());
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        if (keepOut) result.out = readText(file("stdout"));
-        result.err = readText(file("stderr"));
-        return result;
+        RunOptions options;
+        if (!keepOut) options.stdoutPath = "/dev/null";
+        return runBuiltCommand(dir_.path(), binary, arguments, options);
     }
 
     ToolRun mevlo(const fs::path& in, const fs::path& out) const { return run("mevlo", {in.string(), out.string()}); }
@@ -124,14 +92,7 @@ protected:
         return run("lodtool", {"repack", in.string(), out.string()});
     }
 
-private:
-    static std::string quoted(const std::string& s) { return "'" + s + "'"; }
-    static std::string readText(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-    fs::path dir_;
+    ScratchDir dir_;
 };
 
 }  // namespace

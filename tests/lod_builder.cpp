@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-#include "lod/byte_order.h"
+#include "common/byte_order.h"
 #include "lod/primitive.h"
 
 namespace lodtest {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "lod/node_type.h"
-#include "lod/vec.h"
+#include "common/vec.h"
 
 namespace lodtest {
 

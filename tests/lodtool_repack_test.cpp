@@ -1,16 +1,13 @@
 // `lodtool repack` as a user runs it: what it writes, what it prints, and
 // that a failed run leaves no output file behind.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "command_runner.h"
 #include "lod/serialize/lod_file_writer.h"
 #include "test_support.h"
 
@@ -19,58 +16,15 @@ namespace {
 namespace fs = std::filesystem;
 using namespace lodtest;
 
-struct RepackRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::vector<uint8_t> readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string readText(const fs::path& path) {
-    const std::vector<uint8_t> bytes = readBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
-
-bool isOneLine(const std::string& text) {
-    return !text.empty() && text.back() == '\n' && text.find('\n') == text.size() - 1;
-}
+using RepackRun = CommandRun;
 
 class LodtoolRepack : public testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::path(testing::TempDir()) /
-               (std::string("lodtool_repack_") + testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     RepackRun repack(const std::string& in, const std::string& out) const {
-        const fs::path stdoutPath = dir_ / "stdout";
-        const fs::path stderrPath = dir_ / "stderr";
-        const std::string command = quoted(std::string(MEVLO_BINARY_DIR) + "/lodtool") + " repack " + quoted(in) +
-                                    " " + quoted(out) + " >" + quoted(stdoutPath.string()) + " 2>" +
-                                    quoted(stderrPath.string());
-        RepackRun run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = readText(stdoutPath);
-        run.err = readText(stderrPath);
-        return run;
+        return runBuiltCommand(dir_.path(), "lodtool", {"repack", in, out});
     }
 
-    fs::path dir_;
+    ScratchDir dir_;
 };
 
 }  // namespace
@@ -119,7 +73,7 @@ TEST_F(LodtoolRepack, EveryBundledSampleRepacksToItselfOnTheSecondPass) {
 
 TEST_F(LodtoolRepack, AnInputThatCannotBeReadIsRefusedInOneLineAndNothingIsWritten) {
     const fs::path out = dir_ / "out.lod";
-    for (const fs::path& in : {dir_ / "no such model.lod", dir_}) {  // missing; a directory cannot be read
+    for (const fs::path& in : {dir_ / "no such model.lod", dir_.path()}) {  // missing; a directory cannot be read
         const RepackRun run = repack(in.string(), out.string());
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "");

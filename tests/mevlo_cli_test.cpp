@@ -2,17 +2,13 @@
 // its console lines, exit statuses, and when the output file is (not)
 // created.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "command_runner.h"
 #include "lod/lod_model.h"
 #include "out3ds/convert.h"
 #include "out3ds/write3ds.h"
@@ -26,50 +22,12 @@ namespace {
 
 const std::string kUsage = "Invalid syntax! Usage mevlo inFile.lod outFile.3ds\n";
 
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char ch : s) q += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-    return q + "'";
-}
+using RunResult = CommandRun;
 
 class MevloCommand : public testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::path(testing::TempDir()) / (std::string("mevlo_cli_") + info->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    RunResult run(const std::vector<std::string>& args) const {
-        std::string command = quoted(std::string(MEVLO_BINARY_DIR) + "/mevlo");
-        for (const std::string& arg : args) command += " " + quoted(arg);
-        command += " >" + quoted((dir / "stdout").string()) + " 2>" + quoted((dir / "stderr").string());
-        RunResult result;
-        const int raw = std::system(command.c_str());
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = readText(dir / "stdout");
-        result.err = readText(dir / "stderr");
-        return result;
+    RunResult run(const std::vector<std::string>& args, const RunOptions& options = {}) const {
+        return runBuiltCommand(dir.path(), "mevlo", args, options);
     }
 
     std::string model(const std::string& name, const BuiltLod& built) const {
@@ -78,7 +36,7 @@ protected:
         return path.string();
     }
 
-    fs::path dir;
+    ScratchDir dir;
 };
 
 // The lines that follow the banner for a run that gets past loading.
@@ -113,7 +71,7 @@ TEST_F(MevloCommand, WrongArgumentCountPrintsOnlyTheUsage) {
 TEST_F(MevloCommand, UnreadableInputIsRefusedAndTheOutputLeftUntouched) {
     const fs::path out = dir / "keep.3ds";
     writeBytes(out, {'k', 'e', 'e', 'p'});
-    for (const std::string& in : {(dir / "missing.lod").string(), dir.string()}) {
+    for (const std::string& in : {(dir / "missing.lod").string(), dir.path().string()}) {
         const RunResult r = run({in, out.string()});
         EXPECT_EQ(r.status, 1) << in;
         EXPECT_EQ(r.out, "") << in;

@@ -9,7 +9,7 @@ if(MEVLO_LIB3DS_INCLUDE_DIR AND MEVLO_LIB3DS_LIBRARY AND TARGET assimp::assimp)
   target_include_directories(mevlo_third_party_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${MEVLO_LIB3DS_INCLUDE_DIR})
   target_link_libraries(mevlo_third_party_tests PRIVATE
     mevlo_core mevlo_lod_builder ${MEVLO_LIB3DS_LIBRARY} assimp::assimp GTest::gtest GTest::gtest_main)
-  target_compile_definitions(mevlo_third_party_tests PRIVATE MEVLO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  target_compile_definitions(mevlo_third_party_tests PRIVATE MEVLO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(mevlo_third_party_tests TEST_PREFIX "third_party." DISCOVERY_TIMEOUT 60)
 else()
   message(STATUS "lib3ds or assimp not found: the third-party reader tests will be reported as skipped")

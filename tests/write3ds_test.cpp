@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "lod/byte_order.h"
+#include "command_runner.h"
+#include "common/byte_order.h"
+#include "io/atomic_output.h"
 #include "out3ds/convert.h"
 #include "out3ds/write3ds.h"
 
@@ -115,25 +117,75 @@ TEST(Write3ds, ObjectsAreNumberedWithoutGapsOverMeshesWithVertices) {
     EXPECT_EQ(offset, file.size());
 }
 
-TEST(Write3ds, PrintsTheObjectCountAndWritesTheWholeFile) {
+// The product's path (blocks streamed into an atomic output) over a file
+// of several blocks, decoded chunk by chunk independently of the encoder:
+// every length nests exactly and every object holds its mesh's values.
+TEST(Write3ds, ProductWriterOfAMultiMebibyteSceneDecodesToEveryMesh) {
     Scene3ds scene;
-    meshWith(scene, 3, 1);
-    meshWith(scene, 0, 0);
-    const std::string path = testing::TempDir() + "write3ds_test.3ds";
+    for (int32_t m = 0; m < kMaxSceneMeshes; ++m) {
+        MeshBuffer& mesh = *scene.addMesh(m);
+        const int32_t vertices = m % 7 == 3 ? 0 : 1000 + (m * 37) % 900;
+        for (int32_t i = 0; i < vertices; ++i)
+            mesh.addVertex({static_cast<float>(m), static_cast<float>(i), -0.25f * static_cast<float>(i ^ m)});
+        for (int32_t i = 0; i < vertices / 3; ++i)
+            mesh.addFace({static_cast<uint16_t>(i), static_cast<uint16_t>(i + 1), static_cast<uint16_t>(m), 6});
+    }
+    const lodtest::ScratchDir dir;
+    const std::string path = (dir / "scene.3ds").string();
     std::string error;
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
+    AtomicOutput output;
+    ASSERT_TRUE(output.open(path, error)) << error;
     testing::internal::CaptureStdout();
-    const bool ok = write3ds(scene, out, path, error);
+    const bool ok = write3ds(scene, output, error);
     std::fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Objects built: 1\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Objects built: " + std::to_string(countWrittenMeshes(scene)) + "\n");
     ASSERT_TRUE(ok) << error;
 
-    std::FILE* in = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(in, nullptr);
-    Bytes written(200);
-    written.resize(std::fread(written.data(), 1, written.size(), in));
-    std::fclose(in);
-    std::remove(path.c_str());
-    EXPECT_EQ(written, encode3ds(scene));
+    const Bytes file = lodtest::readBytes(path);
+    ASSERT_GT(file.size(), size_t{4} << 20);
+    ASSERT_EQ(idAt(file, 0), 0x4D4D);
+    ASSERT_EQ(lengthAt(file, 0), file.size());
+    ASSERT_EQ(idAt(file, 6), 0x3D3D);
+    ASSERT_EQ(lengthAt(file, 6), file.size() - 6);
+    size_t at = 12;
+    int32_t number = 0;
+    for (int32_t m = 0; m < scene.meshCount(); ++m) {
+        const MeshBuffer& mesh = scene.mesh(m);
+        if (mesh.vertexCount() == 0) continue;
+        const size_t objectEnd = at + lengthAt(file, at);
+        ASSERT_EQ(idAt(file, at), 0x4000) << "object " << number;
+        ASSERT_LE(objectEnd, file.size()) << "object " << number;
+        char name[16];
+        std::snprintf(name, sizeof name, "%04d", static_cast<int>(number));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data() + at + 6)), name);
+        const size_t triangles = at + 11;
+        ASSERT_EQ(idAt(file, triangles), 0x4100);
+        ASSERT_EQ(triangles + lengthAt(file, triangles), objectEnd);
+        const size_t vertexList = triangles + 6;
+        ASSERT_EQ(idAt(file, vertexList), 0x4110);
+        ASSERT_EQ(loadU16LE(file.data() + vertexList + 6), mesh.vertexCount());
+        for (int32_t i = 0; i < mesh.vertexCount(); ++i) {
+            const uint8_t* v = file.data() + vertexList + 8 + 12 * static_cast<size_t>(i);
+            ASSERT_EQ(loadU32LE(v), bitsOfFloat(mesh.vertex(i).x)) << "object " << number << " vertex " << i;
+            ASSERT_EQ(loadU32LE(v + 4), bitsOfFloat(mesh.vertex(i).y)) << "object " << number << " vertex " << i;
+            ASSERT_EQ(loadU32LE(v + 8), bitsOfFloat(mesh.vertex(i).z)) << "object " << number << " vertex " << i;
+        }
+        const size_t faceList = vertexList + lengthAt(file, vertexList);
+        ASSERT_EQ(idAt(file, faceList), 0x4120);
+        ASSERT_EQ(faceList + lengthAt(file, faceList), objectEnd);
+        ASSERT_EQ(loadU16LE(file.data() + faceList + 6), mesh.faceCount());
+        for (int32_t i = 0; i < mesh.faceCount(); ++i) {
+            const uint8_t* f = file.data() + faceList + 8 + 8 * static_cast<size_t>(i);
+            const MeshFace& face = mesh.face(i);
+            ASSERT_EQ(Bytes(f, f + 8), (Bytes{static_cast<uint8_t>(face.a), static_cast<uint8_t>(face.a >> 8),
+                                              static_cast<uint8_t>(face.b), static_cast<uint8_t>(face.b >> 8),
+                                              static_cast<uint8_t>(face.c), static_cast<uint8_t>(face.c >> 8),
+                                              6, 0}))
+                << "object " << number << " face " << i;
+        }
+        at = objectEnd;
+        ++number;
+    }
+    EXPECT_EQ(at, file.size());
+    EXPECT_EQ(file, encode3ds(scene));
 }

@@ -5,14 +5,17 @@
 #include <vector>
 
 #include "driver/commands/commands.h"
-#include "driver/commands/file_io.h"
+#include "driver/commands/out_of_memory.h"
+#include "io/input_file.h"
 #include "lod/listing/listing_size.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
 
 namespace mevlo {
 
-int runListCommand(const char* modelPath) {
+namespace {
+
+int listModel(const char* modelPath) {
     // The whole file is read first, so that a file that cannot be read (a
     // directory, an I/O error) is refused before anything is printed.
     std::vector<uint8_t> bytes;
@@ -36,8 +39,13 @@ int runListCommand(const char* modelPath) {
         return 1;
     }
     if (model.root) model.root->print();
-    std::fflush(stdout);
     return 0;
+}
+
+}  // namespace
+
+int runListCommand(const char* modelPath) {
+    return runReportingOutOfMemory("lodtool: ", modelPath, [modelPath] { return listModel(modelPath); });
 }
 
 }  // namespace mevlo

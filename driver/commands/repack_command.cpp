@@ -7,13 +7,17 @@
 #include <vector>
 
 #include "driver/commands/commands.h"
-#include "driver/commands/file_io.h"
+#include "driver/commands/out_of_memory.h"
+#include "io/atomic_output.h"
+#include "io/input_file.h"
 #include "lod/lod_model.h"
 #include "lod/serialize/lod_file_writer.h"
 
 namespace mevlo {
 
-int runRepackCommand(const char* inPath, const char* outPath) {
+namespace {
+
+int repackModel(const char* inPath, const char* outPath) {
     // The whole file is read first, so that a file that cannot be read (a
     // directory, an I/O error) is refused before anything is printed.
     std::vector<uint8_t> input;
@@ -35,12 +39,19 @@ int runRepackCommand(const char* inPath, const char* outPath) {
         std::fprintf(stderr, "lodtool: %s: %s\n", outPath, error.c_str());
         return 1;
     }
-    // writeWholeFile removes a partly written regular file on failure.
+    // The output replaces the target only once completely written: an
+    // input repacked over itself survives a failed write.
     if (!writeWholeFile(outPath, output, error)) {
         std::fprintf(stderr, "lodtool: %s\n", error.c_str());
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+int runRepackCommand(const char* inPath, const char* outPath) {
+    return runReportingOutOfMemory("lodtool: ", inPath, [inPath, outPath] { return repackModel(inPath, outPath); });
 }
 
 }  // namespace mevlo

@@ -1,7 +1,7 @@
 // Listing of the transform nodes: DOF, XDOF, Translator, Scale and Slot.
 #include <cstdio>
 
-#include "lod/byte_order.h"
+#include "common/byte_order.h"
 #include "lod/listing/indent.h"
 #include "lod/transform_nodes.h"
 

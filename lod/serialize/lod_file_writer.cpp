@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "lod/byte_order.h"
+#include "common/byte_order.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
 #include "lod/serialize/record_writing.h"

@@ -6,7 +6,7 @@
 
 #include "lod/packed_table.h"
 #include "lod/serialize/word_writer.h"
-#include "lod/vec.h"
+#include "common/vec.h"
 
 namespace mevlo {
 

@@ -1,8 +1,10 @@
-#include "driver/commands/file_io.h"
+#include "io/input_file.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 namespace mevlo {
@@ -18,15 +20,8 @@ std::string describe(const std::string& path, const char* what, int err) {
     return message;
 }
 
-// Removes a partly written output, but only a regular file: a device such
-// as /dev/full must never be unlinked.
-void discardPartialOutput(const std::string& path) {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
-}
-
-}  // namespace
-
+// Reads everything from an open stream. False on a read error. A size hint
+// (the size of a regular file, or -1) lets the read go in one piece.
 bool readWholeStream(std::FILE* in, std::vector<uint8_t>& bytes, int64_t sizeHint) {
     bytes.clear();
     // With the size of a regular file known, the file is read in one piece
@@ -58,9 +53,16 @@ bool readWholeStream(std::FILE* in, std::vector<uint8_t>& bytes, int64_t sizeHin
     return std::ferror(in) == 0;
 }
 
+struct CloseFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
 bool readInputFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
     errno = 0;
-    std::FILE* in = std::fopen(path.c_str(), "rb");
+    // Closed on every way out, an allocation failure included.
+    const std::unique_ptr<std::FILE, CloseFile> in(std::fopen(path.c_str(), "rb"));
     if (!in) {
         error = describe(path, "cannot open", errno);
         return false;
@@ -73,50 +75,10 @@ bool readInputFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
         if (!ec) sizeHint = static_cast<int64_t>(size);
     }
     errno = 0;
-    const bool ok = readWholeStream(in, bytes, sizeHint);
+    const bool ok = readWholeStream(in.get(), bytes, sizeHint);
     const int err = errno;
-    std::fclose(in);
     if (!ok) error = describe(path, "cannot read", err);
     return ok;
-}
-
-std::FILE* openOutputFile(const std::string& path, std::string& error) {
-    errno = 0;
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out) error = describe(path, "cannot create output file", errno);
-    return out;
-}
-
-bool finishOutputFile(std::FILE* out, const std::string& path, const std::vector<uint8_t>& bytes,
-                      std::string& error) {
-    // An earlier streamed write may already have failed; errno still holds
-    // its reason then.
-    bool ok = !std::ferror(out);
-    int err = errno;
-    if (ok) {
-        errno = 0;
-        ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-        err = errno;
-    }
-    if (ok && std::fflush(out) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (std::fclose(out) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        error = describe(path, "cannot write output file", err);
-        discardPartialOutput(path);
-    }
-    return ok;
-}
-
-bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
-    std::FILE* out = openOutputFile(path, error);
-    if (!out) return false;
-    return finishOutputFile(out, path, bytes, error);
 }
 
 }  // namespace mevlo

@@ -1,0 +1,59 @@
+// The operating-system calls the file layer needs, behind a few functions so
+// that each platform supplies its own implementation (platform_posix.cpp).
+// Every function reports failure through its result and an errno-style code
+// (0 when the failure has no code); none of them throws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace mevlo {
+namespace platform {
+
+// An open file; kNoFile when closed.
+using FileHandle = int64_t;
+constexpr FileHandle kNoFile = -1;
+
+// How an output path is written.
+struct OutputTarget {
+    // The file that is replaced: the path itself, or the file a chain of
+    // symbolic links at the path ends at (the links stay).
+    std::string replacedPath;
+    // A device, a pipe, an already open descriptor and the like: written
+    // in place, never replaced or removed.
+    bool direct = false;
+    // The mode bits of the file being replaced, or -1 when there is none yet.
+    int32_t existingMode = -1;
+};
+
+OutputTarget classifyOutput(const std::string& path);
+
+// Opens a target for writing in place (created if missing, truncated).
+FileHandle openDirect(const std::string& path, int& err);
+
+// Creates a new, empty file beside replacedPath with exclusive create, named
+// ".<name>.XXXXXX.tmp", so that it never clobbers another file. A new file
+// gets the mode a plain create would give (0666 less the umask); with
+// existingMode >= 0 it gets that mode instead. Until forgetTemporary or
+// removeTemporary, a terminating signal removes the file before the process
+// dies.
+FileHandle createTemporary(const std::string& replacedPath, int32_t existingMode, std::string& tempPath, int& err);
+
+// Writes all size bytes (retrying short and interrupted writes).
+bool writeAll(FileHandle file, const void* data, size_t size, int& err);
+// Forces written data to the storage device.
+bool syncFile(FileHandle file, int& err);
+bool closeFile(FileHandle file, int& err);
+
+// Atomically puts the temporary file in place of replacedPath and stops
+// guarding it against signals.
+bool replaceWithTemporary(const std::string& tempPath, const std::string& replacedPath, int& err);
+// Deletes the temporary file and stops guarding it.
+void removeTemporary(const std::string& tempPath);
+
+// The text of an error code.
+std::string errorText(int err);
+
+}  // namespace platform
+}  // namespace mevlo
