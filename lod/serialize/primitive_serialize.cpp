@@ -79,7 +79,7 @@ void serializeHeldPrimitive(WordWriter& writer, const Primitive* primitive) {
 int32_t SinglePrimitiveNode::serialize(WordWriter& writer) const {
     int32_t nextSlot = -1;
     int32_t primitiveSlot = -1;
-    writer.recordNode(dynamic_cast<const PrimNode*>(this) ? NODE_PT : NODE_CP);
+    writer.recordNode(type == NODE_PT ? NODE_PT : NODE_CP);
     writer.reserveSlot(nextSlot, -1);
     writer.reserveSlot(primitiveSlot, -1);
     writer.patchSlot(primitiveSlot);

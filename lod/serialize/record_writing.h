@@ -35,6 +35,12 @@ inline void writeMat3(WordWriter& writer, const Mat3& m) {
 template <typename T>
 void writeTable(WordWriter& writer, const PackedTable<T>& table, int32_t count) {
     constexpr int wordsPerEntry = static_cast<int>(PackedTable<T>::kEntrySize / 4);
+    // Measuring takes the table's size without walking it: tables shared by
+    // many records would otherwise cost the time of the whole output.
+    if (writer.measuringOnly) {
+        if (count > 0) writer.measuredWords += static_cast<int64_t>(count) * wordsPerEntry;
+        return;
+    }
     for (int32_t i = 0; i < count; ++i) {
         const bool held = i < table.count();
         for (int w = 0; w < wordsPerEntry; ++w)

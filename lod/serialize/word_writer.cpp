@@ -12,7 +12,17 @@ WordWriter::WordWriter(int32_t requestedCapacity, int32_t nodeListCapacity) {
     if (nodeListCapacity > 0) nodeTypeList.reserve(static_cast<size_t>(nodeListCapacity));
 }
 
+WordWriter WordWriter::measuring() {
+    WordWriter writer(0);
+    writer.measuringOnly = true;
+    return writer;
+}
+
 void WordWriter::writeWord(int32_t value) {
+    if (measuringOnly) {
+        ++measuredWords;
+        return;
+    }
     if (wordCount >= capacity) return;
     words[static_cast<size_t>(wordCount)] = value;
     bytePosition += 4;
@@ -25,6 +35,7 @@ void WordWriter::reserveSlot(int32_t& slot, int32_t placeholder) {
 }
 
 void WordWriter::patchSlot(int32_t slot) {
+    if (measuringOnly) return;
     if (slot < 0 || slot >= capacity) {
         std::printf("Pointer Error\n");
         return;
@@ -33,6 +44,11 @@ void WordWriter::patchSlot(int32_t slot) {
 }
 
 void WordWriter::recordNode(int32_t code) {
+    if (measuringOnly) {
+        ++nodeTypeListCount;
+        ++measuredWords;
+        return;
+    }
     if (wordCount >= capacity) return;
     nodeTypeList.push_back(code);
     ++nodeTypeListCount;

@@ -5,7 +5,8 @@
 //
 // The store never grows: words past `capacity` are dropped and the byte
 // position stops advancing. Callers that must not lose words size the
-// writer from the tree first (see lod_file_writer.h).
+// writer from the tree first: serializing into a measuring writer, which
+// stores nothing and only counts, gives the exact number of words.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,10 @@ public:
     // kMaxCapacity so that every byte position fits an int32). The node type
     // list reserves nodeListCapacity entries; it has no bound of its own.
     explicit WordWriter(int32_t capacity, int32_t nodeListCapacity = 0);
+
+    // A writer that stores nothing: it counts the words and records that
+    // serializing into it would produce (measuredWords, nodeTypeListCount).
+    static WordWriter measuring();
 
     // Largest capacity whose byte positions (4 per word) fit in an int32.
     static constexpr int32_t kMaxCapacity = INT32_MAX / 4;
@@ -41,6 +46,8 @@ public:
     int32_t wordCount = 0;
     std::vector<int32_t> nodeTypeList;
     int32_t nodeTypeListCount = 0;
+    bool measuringOnly = false;
+    int64_t measuredWords = 0;
 };
 
 }  // namespace mevlo
