@@ -1,6 +1,7 @@
 #include "lod/control_nodes.h"
 
 #include "lod/lod_model.h"
+#include "lod/record_parts.h"
 
 namespace mevlo {
 
@@ -104,30 +105,18 @@ void SplitNode::readRecord(LodModel& model) {
 
 SpecialNode::~SpecialNode() { destroyChain(firstChild); }
 
-int32_t SpecialNode::getVertex(int32_t index, Vec3& out) const {
-    if (index < 0 || index >= vertexCount) return 0;
-    out = vertices[index];
-    return 1;
-}
+int32_t SpecialNode::getVertex(int32_t index, Vec3& out) const { return lookupVec3(vertices, vertexCount, index, out); }
 
 int32_t SpecialNode::getNormal(int32_t, Vec3&) const { return 0; }
 
-void SpecialNode::broadcast(int32_t* argument) {
-    for (LodNode* n = firstChild.get(); n; n = n->next.get()) n->broadcast(argument);
-}
+void SpecialNode::broadcast(int32_t* argument) { broadcastChain(firstChild.get(), argument); }
 
 void SpecialNode::appendChildChains(std::vector<const LodNode*>& heads) const { heads.push_back(firstChild.get()); }
 
 void SpecialNode::readRecord(LodModel& model) {
-    ByteStream& in = model.stream();
-    const int32_t vertexOffset = readInt32(in);
-    vertexCount = readInt32(in);
-    vertices = model.readTable<Vec3>(vertexOffset, vertexCount);
-    vertexCount = vertices.count();
-    specialType = readInt32(in);
-    const int32_t childOffset = readInt32(in);
-    firstChild = model.createNode(childOffset);
-    if (firstChild) firstChild->setOwner(this);
+    vertices = readVec3TableField(model, vertexCount);
+    specialType = readInt32(model.stream());
+    firstChild = readChildChain(model, this);
 }
 
 void RcNode::readRecord(LodModel& model) {

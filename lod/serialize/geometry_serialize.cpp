@@ -24,14 +24,9 @@ SubTreeNode::BodySlots SubTreeNode::serializeBody(WordWriter& writer, int32_t co
 // The tables are written even when empty: the slot then names whatever
 // follows, and the count of 0 beside it makes the reader take no table.
 void SubTreeNode::serializeTail(WordWriter& writer, const BodySlots& slots) const {
-    if (firstChild) {
-        writer.patchSlot(slots.firstChild);
-        writeChain(writer, firstChild.get());
-    }
-    writer.patchSlot(slots.vertexTable);
-    writeTable(writer, vertices, vertexCount);
-    writer.patchSlot(slots.normalTable);
-    writeTable(writer, normals, normalCount);
+    writeChildChainAt(writer, slots.firstChild, firstChild.get());
+    writeTableAt(writer, slots.vertexTable, vertices, vertexCount);
+    writeTableAt(writer, slots.normalTable, normals, normalCount);
 }
 
 int32_t SubTreeNode::serialize(WordWriter& writer) const {

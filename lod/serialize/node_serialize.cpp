@@ -13,6 +13,12 @@ void writeChain(WordWriter& writer, const LodNode* head) {
     for (const LodNode* node = head; node; node = node->next.get()) node->serialize(writer);
 }
 
+void writeChildChainAt(WordWriter& writer, int32_t slot, const LodNode* head) {
+    if (!head) return;
+    writer.patchSlot(slot);
+    writeChain(writer, head);
+}
+
 void finishRecord(WordWriter& writer, const LodNode& node, int32_t nextSlot) {
     if (node.next) writer.patchSlot(nextSlot);
 }
@@ -97,12 +103,8 @@ int32_t SpecialNode::serialize(WordWriter& writer) const {
     writer.writeWord(vertexCount);
     writer.writeWord(specialType);
     writer.reserveSlot(childSlot, -1);
-    if (firstChild) {
-        writer.patchSlot(childSlot);
-        writeChain(writer, firstChild.get());
-    }
-    writer.patchSlot(vertexSlot);
-    writeTable(writer, vertices, vertexCount);
+    writeChildChainAt(writer, childSlot, firstChild.get());
+    writeTableAt(writer, vertexSlot, vertices, vertexCount);
     finishRecord(writer, *this, nextSlot);
     return 1;
 }

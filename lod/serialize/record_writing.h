@@ -48,6 +48,17 @@ void writeTable(WordWriter& writer, const PackedTable<T>& table, int32_t count) 
     }
 }
 
+// Points slot at the table, written next.
+template <typename T>
+void writeTableAt(WordWriter& writer, int32_t slot, const PackedTable<T>& table, int32_t count) {
+    writer.patchSlot(slot);
+    writeTable(writer, table, count);
+}
+
+// Points slot at the chain that starts at head and writes it there; an
+// absent chain leaves the slot's placeholder.
+void writeChildChainAt(WordWriter& writer, int32_t slot, const LodNode* head);
+
 // Serializes every node of the chain starting at head, in chain order. Each
 // node patches its own next slot, so consecutive records link up.
 void writeChain(WordWriter& writer, const LodNode* head);
