@@ -16,6 +16,7 @@
 #include "lod/listing/listing_size.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
+#include "lod/output_size_limit.h"
 #include "lod/serialize/lod_file_writer.h"
 #include "out3ds/convert.h"
 #include "out3ds/scene.h"
@@ -128,7 +129,7 @@ inline void listModel(const uint8_t* data, size_t size) {
     mevlo::LodModel model;
     model.loadBytes(data, size);
     const bool withinLimit =
-        mevlo::estimateListingBytes(model.root.get()) <= mevlo::listingSizeLimit(static_cast<int64_t>(size));
+        mevlo::estimateListingBytes(model.root.get()) <= mevlo::outputSizeLimit(static_cast<int64_t>(size));
     if (model.root && withinLimit) model.root->print();
     std::fflush(stdout);
 }
@@ -141,7 +142,7 @@ inline std::string checkRepack(const uint8_t* data, size_t size) {
     original.loadBytes(data, size);
     std::vector<uint8_t> first;
     std::string error;
-    if (!mevlo::writeLodFile(original, first, error, mevlo::repackSizeLimit(static_cast<int64_t>(size)))) {
+    if (!mevlo::writeLodFile(original, first, error, mevlo::outputSizeLimit(static_cast<int64_t>(size)))) {
         // Only a tree too large for 32-bit offsets or the size limit may be refused.
         if (error.empty() || !first.empty()) return "writeLodFile failed without a clean refusal";
         return "";
@@ -155,7 +156,7 @@ inline std::string checkRepack(const uint8_t* data, size_t size) {
     if (!(before == after)) return "conversion differs after repack";
 
     std::vector<uint8_t> second;
-    if (!mevlo::writeLodFile(repacked, second, error, mevlo::repackSizeLimit(static_cast<int64_t>(first.size()))))
+    if (!mevlo::writeLodFile(repacked, second, error, mevlo::outputSizeLimit(static_cast<int64_t>(first.size()))))
         return "repacked model cannot be written again";
     if (second != first) return "repack is not idempotent";
     return "";

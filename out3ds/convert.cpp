@@ -43,31 +43,27 @@ bool convertSwitchBranches(const SwitchNode& node, MeshBuffer* current, Conversi
 
 bool convertOneNode(const LodNode& node, MeshBuffer* current, ConversionState& state) {
     if (opensMeshInChain(node.type)) {
-        const auto* geometry = static_cast<const SubTreeNode*>(&node);
-        return !geometry || convertGeometryNode(*geometry, state, false);
+        return convertGeometryNode(static_cast<const SubTreeNode&>(node), state, false);
     }
     switch (node.type) {
         case NODE_SWITCH:
         case NODE_XSWITCH: {
-            const auto* control = static_cast<const SwitchNode*>(&node);
-            return !control || convertSwitchBranches(*control, current, state);
+            return convertSwitchBranches(static_cast<const SwitchNode&>(node), current, state);
         }
         case NODE_SPLIT: {
-            const auto* split = static_cast<const SplitNode*>(&node);
-            if (!split) return true;
-            return walkNodeChain(split->branchA.get(), current, state) &&
-                   walkNodeChain(split->branchB.get(), current, state);
+            const auto& split = static_cast<const SplitNode&>(node);
+            return walkNodeChain(split.branchA.get(), current, state) &&
+                   walkNodeChain(split.branchB.get(), current, state);
         }
         case NODE_PT:
         case NODE_CP: {
-            const auto* holder = static_cast<const SinglePrimitiveNode*>(&node);
-            return !holder || emitPolygonFan(holder->primitive.get(), current, node, state);
+            const auto& holder = static_cast<const SinglePrimitiveNode&>(node);
+            return emitPolygonFan(holder.primitive.get(), current, node, state);
         }
         case NODE_LP: {
-            const auto* pair = static_cast<const DblPolyNode*>(&node);
-            if (!pair) return true;
-            return emitPolygonFan(pair->sideA.get(), current, node, state) &&
-                   emitPolygonFan(pair->sideB.get(), current, node, state);
+            const auto& pair = static_cast<const DblPolyNode&>(node);
+            return emitPolygonFan(pair.sideA.get(), current, node, state) &&
+                   emitPolygonFan(pair.sideB.get(), current, node, state);
         }
         default:
             // Root, Slot, SpecialX, LitString, RCNode: nothing, and nothing below.

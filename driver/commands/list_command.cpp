@@ -10,6 +10,7 @@
 #include "lod/listing/listing_size.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
+#include "lod/output_size_limit.h"
 
 namespace mevlo {
 
@@ -30,7 +31,7 @@ int listModel(const char* modelPath) {
     LodModel model;
     model.loadBytes(std::move(bytes));
     const int64_t estimate = estimateListingBytes(model.root.get());
-    if (estimate > listingSizeLimit(inputSize)) {
+    if (estimate > outputSizeLimit(inputSize)) {
         std::fflush(stdout);
         std::fprintf(stderr,
                      "lodtool: %s: listing too large: more than %lld bytes from a file of %lld bytes "

@@ -11,6 +11,7 @@
 #include "io/atomic_output.h"
 #include "io/input_file.h"
 #include "lod/lod_model.h"
+#include "lod/output_size_limit.h"
 #include "lod/serialize/lod_file_writer.h"
 
 namespace mevlo {
@@ -27,7 +28,7 @@ int repackModel(const char* inPath, const char* outPath) {
         return 1;
     }
 
-    const int64_t maxBytes = repackSizeLimit(static_cast<int64_t>(input.size()));
+    const int64_t maxBytes = outputSizeLimit(static_cast<int64_t>(input.size()));
     // Loading messages go to standard output, as during a conversion.
     LodModel model;
     model.loadBytes(std::move(input));

@@ -54,8 +54,6 @@ NodeShape shapeOf(const LodNode& node) {
 
 }  // namespace
 
-int64_t listingSizeLimit(int64_t inputBytes) { return 32 * inputBytes + (int64_t{32} << 20); }
-
 int64_t estimateListingBytes(const LodNode* head) {
     int64_t total = 0;
     std::vector<std::pair<const LodNode*, int64_t>> pending{{head, 0}};

@@ -19,10 +19,4 @@ class LodNode;
 // colours, texture pairs, texture numbers) at their shortest.
 int64_t estimateListingBytes(const LodNode* head);
 
-// The largest listing printed for a file of inputBytes: 32 times the file
-// plus 32 MiB. Real models list at one to three times their size; far more
-// means records shared across many nodes or nested in themselves, as only
-// crafted files have.
-int64_t listingSizeLimit(int64_t inputBytes);
-
 }  // namespace mevlo

@@ -35,8 +35,6 @@ void appendWord(std::vector<uint8_t>& bytes, size_t& at, int32_t value) {
 
 }  // namespace
 
-int64_t repackSizeLimit(int64_t inputBytes) { return 32 * inputBytes + (int64_t{32} << 20); }
-
 bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string& error, int64_t maxBytes) {
     bytes.clear();
     if (!root) {

@@ -16,12 +16,6 @@ class LodNode;
 // Fails, with a one-line reason in error and bytes cleared, when the node
 // data would not fit the 32-bit offsets of the format; a file is never
 // produced with words missing.
-// The largest file repacked from an input of inputBytes: 32 times the input
-// plus 32 MiB. Repacking a real model gives about its own size; every record
-// gets its own copy of the tables it names, so far more means tables shared
-// across many records, as only crafted files have.
-int64_t repackSizeLimit(int64_t inputBytes);
-
 // maxBytes bounds the file: a tree whose file would be larger is refused
 // before anything is allocated for it.
 bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string& error,
