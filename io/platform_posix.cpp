@@ -37,12 +37,9 @@ void removeTemporariesAndDie(int signalNumber) {
     for (TemporaryGuard& guard : guards) {
         if (guard.used) unlink(guard.path);
     }
-    // Die as the signal's default action would, so the parent sees it.
-    struct sigaction dflt;
-    std::memset(&dflt, 0, sizeof dflt);
-    dflt.sa_handler = SIG_DFL;
-    sigemptyset(&dflt.sa_mask);
-    sigaction(signalNumber, &dflt, nullptr);
+    // Die as the signal's default action would, so the parent sees it; it
+    // is delivered once this handler returns and unblocks it.
+    signal(signalNumber, SIG_DFL);
     raise(signalNumber);
     errno = savedErrno;
 }

@@ -23,6 +23,7 @@
 
 #include "out3ds/convert.h"
 #include "out3ds/write3ds.h"
+#include "scratch_dir.h"
 #include "test_support.h"
 
 using namespace mevlo;
@@ -102,14 +103,13 @@ protected:
                 objects.push_back({static_cast<int32_t>(objects.size()), &scene.mesh(i)});
             }
         }
-        path = testing::TempDir() + "mevlo_reader_" + GetParam().name + ".3ds";
+        path = (dir / (GetParam().name + ".3ds")).string();
         const std::vector<uint8_t> file = encode3ds(scene);
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
         ASSERT_TRUE(out.good());
     }
-    void TearDown() override { std::remove(path.c_str()); }
-
+    ScratchDir dir;
     Loaded loaded;
     Scene3ds scene;
     std::vector<WrittenObject> objects;
@@ -206,13 +206,13 @@ TEST(ThirdPartyReadersEmptyScene, Lib3dsReadsTheTwelveByteFileAsNoObjects) {
     scene.addMesh(0);  // a mesh without vertices is not written
     const std::vector<uint8_t> file = encode3ds(scene);
     ASSERT_EQ(file.size(), 12u);
-    const std::string path = testing::TempDir() + "mevlo_reader_empty.3ds";
+    const ScratchDir dir;
+    const std::string path = (dir / "empty.3ds").string();
     {
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
     }
     const std::unique_ptr<Lib3dsFile, Lib3dsFileDeleter> read(lib3ds_file_load(path.c_str()));
-    std::remove(path.c_str());
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(read->meshes, nullptr);
 }
