@@ -63,14 +63,6 @@ private:
     Clock::time_point last_;
 };
 
-bool readInput(const char* path, std::vector<uint8_t>& bytes) {
-    std::FILE* in = std::fopen(path, "rb");
-    if (!in) return false;
-    const bool ok = mevlo::readWholeStream(in, bytes);
-    std::fclose(in);
-    return ok;
-}
-
 int fail(const std::string& what) {
     std::fprintf(stderr, "phase_times: %s\n", what.c_str());
     return 1;
@@ -88,7 +80,7 @@ int main(int argc, char** argv) {
     std::string error;
     PhaseClock clock;
     std::vector<uint8_t> bytes;
-    if (!readInput(argv[2], bytes)) return fail(std::string("cannot read ") + argv[2]);
+    if (!mevlo::readInputFile(argv[2], bytes, error)) return fail(error);
     clock.step("read");
     mevlo::LodModel model;
     model.loadBytes(std::move(bytes));
