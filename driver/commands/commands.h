@@ -7,5 +7,8 @@ namespace mevlo {
 int runListCommand(const char* modelPath);
 // lodtool repack IN.lod OUT.lod
 int runRepackCommand(const char* inPath, const char* outPath);
+// lodtool export [options] MODEL.lod OUT | -o OUTDIR MODEL.lod...; argv
+// holds the arguments after the command word.
+int runExportCommand(int argc, char** argv);
 
 }  // namespace mevlo

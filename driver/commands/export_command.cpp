@@ -1,0 +1,322 @@
+// lodtool export: writes a model as binary glTF (.glb), glTF JSON with its
+// buffer beside it (.gltf + .bin), or 3DS (.3ds, the same bytes as mevlo).
+// One file, or many into a folder (-o); a failing file gets its one stderr
+// line and the others go on.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "driver/commands/commands.h"
+#include "driver/commands/file_io.h"
+#include "driver/commands/output_pieces.h"
+#include "lod/lod_model.h"
+#include "out3ds/convert.h"
+#include "out3ds/scene.h"
+#include "out3ds/write3ds.h"
+#include "outgltf/gltf_encoder.h"
+#include "outgltf/gltf_export.h"
+
+namespace mevlo {
+
+namespace {
+
+const char kExportUsage[] =
+    "Usage: lodtool export [options] MODEL.lod OUT.glb|OUT.gltf|OUT.3ds\n"
+    "       lodtool export [options] -o OUTDIR MODEL.lod...\n"
+    "\n"
+    "Writes binary glTF (.glb), glTF JSON with OUT.bin beside it (.gltf), or\n"
+    "3DS (.3ds, the same file as mevlo). The format follows the extension.\n"
+    "\n"
+    "Options:\n"
+    "  --format glb|gltf|3ds  write this format whatever the extension (default\n"
+    "                         with -o: glb)\n"
+    "  -o OUTDIR              write OUTDIR/NAME.EXT for every MODEL.lod given\n"
+    "  --no-flip-v            write texture coordinates as stored instead of (u, 1 - v)\n"
+    "  --textures PATTERN     image file of a texture number, {n} replaced by it\n"
+    "                         (e.g. textures/{n}.png), relative to the output\n"
+    "  --scale F              multiply every position and translation by F (> 0)\n"
+    "  -q                     no progress line and no summary\n"
+    "  --help                 show this help and exit\n";
+
+enum class Format { None, Glb, Gltf, ThreeDs };
+
+Format formatNamed(const std::string& name) {
+    if (name == "glb") return Format::Glb;
+    if (name == "gltf") return Format::Gltf;
+    if (name == "3ds") return Format::ThreeDs;
+    return Format::None;
+}
+
+const char* extensionOf(Format format) {
+    switch (format) {
+        case Format::Glb:
+            return "glb";
+        case Format::Gltf:
+            return "gltf";
+        default:
+            return "3ds";
+    }
+}
+
+std::string lowercase(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// The file name part of a path.
+std::string baseName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Path without the extension of its file name ("a/b.c" -> "a/b").
+std::string withoutExtension(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1) return path;
+    return path.substr(0, dot);
+}
+
+std::string extensionOfPath(const std::string& path) {
+    const std::string stem = withoutExtension(path);
+    return stem.size() < path.size() ? lowercase(path.substr(stem.size() + 1)) : std::string();
+}
+
+struct ExportSettings {
+    Format format = Format::None;
+    std::string outDir;
+    bool quiet = false;
+    GltfExportOptions gltf;
+    std::vector<std::string> paths;
+};
+
+struct Totals {
+    int64_t written = 0;
+    int64_t failed = 0;
+    int64_t triangles = 0;
+};
+
+// Parses the arguments; false (with a reason, or none for --help) when the
+// command cannot run.
+bool parseArguments(int argc, char** argv, ExportSettings& settings, std::string& problem, bool& help) {
+    bool optionsEnd = false;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (optionsEnd || arg.empty() || arg[0] != '-' || arg == "-") {
+            settings.paths.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnd = true;
+        } else if (arg == "--help" || arg == "-h") {
+            help = true;
+            return false;
+        } else if (arg == "-q") {
+            settings.quiet = true;
+        } else if (arg == "--no-flip-v") {
+            settings.gltf.flipV = false;
+        } else if (arg == "--format" && hasValue) {
+            settings.format = formatNamed(lowercase(argv[++i]));
+            if (settings.format == Format::None) {
+                problem = std::string("unknown format ") + argv[i] + " (glb, gltf or 3ds)";
+                return false;
+            }
+        } else if (arg == "-o" && hasValue) {
+            settings.outDir = argv[++i];
+        } else if (arg == "--textures" && hasValue) {
+            settings.gltf.texturePattern = argv[++i];
+        } else if (arg == "--scale" && hasValue) {
+            char* end = nullptr;
+            const double scale = std::strtod(argv[++i], &end);
+            if (end == argv[i] || *end != '\0' || !std::isfinite(scale) || !(scale > 0.0)) {
+                problem = std::string("--scale needs a positive number, not ") + argv[i];
+                return false;
+            }
+            settings.gltf.scale = scale;
+        } else {
+            problem = "unknown option or missing value: " + arg;
+            return false;
+        }
+    }
+    if (settings.outDir.empty() && settings.paths.size() != 2) {
+        problem = "give MODEL.lod and OUT, or -o OUTDIR and the models";
+        return false;
+    }
+    if (!settings.outDir.empty() && settings.paths.empty()) {
+        problem = "no models given";
+        return false;
+    }
+    return true;
+}
+
+void printLoss(int64_t count, const char* what, const char* why) {
+    if (count > 0) std::printf("%s dropped: %lld (%s)\n", what, static_cast<long long>(count), why);
+}
+
+void printGltfLosses(const GltfExportReport& report) {
+    printLoss(report.facesOutOfRange, "Faces", "vertex index out of range");
+    printLoss(report.facesNotFinite, "Faces", "position not finite");
+    printLoss(report.pointsOutOfRange, "Points", "vertex index out of range");
+    printLoss(report.pointsNotFinite, "Points", "position not finite");
+    printLoss(report.segmentsOutOfRange, "Line segments", "vertex index out of range");
+    printLoss(report.segmentsNotFinite, "Line segments", "position not finite");
+    if (report.transformsReplaced > 0)
+        std::printf("Transforms replaced: %lld (not finite, written as the identity)\n",
+                    static_cast<long long>(report.transformsReplaced));
+    if (report.texCoordsReplaced > 0)
+        std::printf("Texture coordinates replaced: %lld (not finite, written as 0)\n",
+                    static_cast<long long>(report.texCoordsReplaced));
+}
+
+bool export3ds(const LodModel& model, const std::string& outPath, Totals& totals, std::string& error) {
+    Scene3ds scene;
+    ConversionState conversion(scene);
+    if (!convertTree(model.root.get(), conversion)) {
+        error = conversion.overflow;
+        return false;
+    }
+    if (conversion.droppedFaces > 0) {
+        std::printf("Faces dropped: %lld (vertex index out of range)\n",
+                    static_cast<long long>(conversion.droppedFaces));
+    }
+    const std::vector<uint8_t> bytes = encode3ds(scene);
+    if (!writeOutputPieces(outPath, {{bytes.data(), bytes.size()}}, error)) return false;
+    for (int32_t i = 0; i < scene.meshCount(); ++i) totals.triangles += scene.mesh(i).faceCount();
+    return true;
+}
+
+bool exportGltf(const LodModel& model, int64_t inputBytes, const std::string& outPath, Format format,
+                const GltfExportOptions& baseOptions, Totals& totals, std::string& error) {
+    GltfExportOptions options = baseOptions;
+    options.elementLimit = gltfElementLimit(inputBytes);
+    GltfDocument document;
+    GltfExportReport report;
+    if (!buildGltf(model.root.get(), options, document, report)) {
+        error = report.failure;
+        return false;
+    }
+    printGltfLosses(report);
+    if (format == Format::Glb) {
+        const std::string json = encodeGltfJson(document, "");
+        const std::vector<uint8_t> head = encodeGlbHead(json, document.bin.size());
+        if (!writeOutputPieces(outPath, {{head.data(), head.size()}, {document.bin.data(), document.bin.size()}},
+                               error))
+            return false;
+    } else {
+        // The buffer is named by its file name only, so the pair can move.
+        const std::string binPath = withoutExtension(outPath) + ".bin";
+        if (binPath == outPath) {
+            error = outPath + ": the buffer file would have the output's own name";
+            return false;
+        }
+        const bool withBuffer = !document.bin.empty();
+        const std::string json = encodeGltfJson(document, withBuffer ? baseName(binPath) : "");
+        if (withBuffer && !writeOutputPieces(binPath, {{document.bin.data(), document.bin.size()}}, error))
+            return false;
+        if (!writeOutputPieces(outPath, {{json.data(), json.size()}}, error)) return false;
+    }
+    totals.triangles += report.triangles;
+    return true;
+}
+
+// Exports one model. False, with the one line that says why, on failure.
+bool exportOne(const std::string& inPath, const std::string& outPath, Format format, const ExportSettings& settings,
+               Totals& totals, std::string& error) {
+    std::vector<uint8_t> input;
+    if (!readInputFile(inPath, input, error)) return false;
+    const auto inputBytes = static_cast<int64_t>(input.size());
+    // Loading messages go to standard output, as for the other commands.
+    LodModel model;
+    model.loadBytes(std::move(input));
+    bool ok = false;
+    if (format == Format::ThreeDs) {
+        ok = export3ds(model, outPath, totals, error);
+    } else {
+        ok = exportGltf(model, inputBytes, outPath, format, settings.gltf, totals, error);
+    }
+    if (!ok && error.rfind(outPath, 0) != 0 && error.rfind(inPath, 0) != 0) error = inPath + ": " + error;
+    return ok;
+}
+
+}  // namespace
+
+int runExportCommand(int argc, char** argv) {
+    ExportSettings settings;
+    std::string problem;
+    bool help = false;
+    if (!parseArguments(argc, argv, settings, problem, help)) {
+        if (help) {
+            std::fputs(kExportUsage, stdout);
+            return 0;
+        }
+        std::fprintf(stderr, "lodtool export: %s\n%s", problem.c_str(), kExportUsage);
+        return 1;
+    }
+
+    // (input, output, format) of every file.
+    struct Job {
+        std::string in;
+        std::string out;
+        Format format;
+    };
+    std::vector<Job> jobs;
+    if (settings.outDir.empty()) {
+        const Format byName = formatNamed(extensionOfPath(settings.paths[1]));
+        const Format format = settings.format != Format::None ? settings.format : byName;
+        if (format == Format::None) {
+            std::fprintf(stderr, "lodtool export: %s: cannot tell the format from the extension (use --format)\n",
+                         settings.paths[1].c_str());
+            return 1;
+        }
+        jobs.push_back({settings.paths[0], settings.paths[1], format});
+    } else {
+        const Format format = settings.format != Format::None ? settings.format : Format::Glb;
+        for (const std::string& in : settings.paths) {
+            jobs.push_back({in, settings.outDir + "/" + withoutExtension(baseName(in)) + "." + extensionOf(format),
+                            format});
+        }
+    }
+
+    const bool progress = !settings.quiet && isatty(fileno(stderr));
+    Totals totals;
+    std::set<std::string> outputs;
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        const Job& job = jobs[i];
+        if (progress) {
+            std::fprintf(stderr, "\r[%zu/%zu] %s\033[K", i + 1, jobs.size(), job.in.c_str());
+            std::fflush(stderr);
+        }
+        std::string error;
+        bool ok = false;
+        if (!outputs.insert(job.out).second) {
+            // Two models of the same name: the later one would replace the
+            // earlier one's output.
+            error = job.in + ": " + job.out + " was already written for another model";
+        } else {
+            ok = exportOne(job.in, job.out, job.format, settings, totals, error);
+        }
+        std::fflush(stdout);
+        if (ok) {
+            ++totals.written;
+        } else {
+            ++totals.failed;
+            if (progress) std::fputs("\r\033[K", stderr);
+            std::fprintf(stderr, "lodtool: %s\n", error.c_str());
+        }
+    }
+    if (progress) std::fputs("\r\033[K", stderr);
+    if (!settings.quiet) {
+        std::printf("Exported: %lld written, %lld failed, %lld triangles\n", static_cast<long long>(totals.written),
+                    static_cast<long long>(totals.failed), static_cast<long long>(totals.triangles));
+    }
+    return totals.failed > 0 ? 1 : 0;
+}
+
+}  // namespace mevlo

@@ -1,0 +1,77 @@
+// The glTF sink of the tree walk: a node per container, transform node,
+// switch, switch branch and slot the walk reaches, the container's mesh on
+// its node, and the materials the primitives name.
+//
+// Where a node goes: a container's child chain hangs under the container
+// (under its transform child for a DOF or XDOF), a switch's branches under
+// their branch nodes. Siblings that follow the start node or a branch head
+// stand beside it: the walk reports the end of the container's children
+// before it walks them.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "convert/tree_walk.h"
+#include "outgltf/gltf_document.h"
+#include "outgltf/gltf_export.h"
+#include "outgltf/mesh_builder.h"
+
+namespace mevlo {
+
+class GltfSceneBuilder final : public TreeWalkSink {
+public:
+    GltfSceneBuilder(const GltfExportOptions& options, GltfDocument& document, GltfExportReport& report);
+    ~GltfSceneBuilder() override;
+
+    bool openContainer(const SubTreeNode& node, int32_t mesh) override;
+    void containerChildrenDone(const SubTreeNode& node, int32_t mesh) override;
+    void closeContainer(const SubTreeNode& node, int32_t mesh) override;
+    bool polygonFan(int32_t mesh, const Primitive& primitive, const LodNode& holder, const FanOutcome& fan) override;
+    bool pointOrLinePrimitive(int32_t mesh, const Primitive& primitive, const LodNode& holder) override;
+    void enterSwitch(const SwitchNode& node) override;
+    void enterBranch(const SwitchNode& node, int32_t branch) override;
+    void leaveBranch(const SwitchNode& node, int32_t branch) override;
+    void leaveSwitch(const SwitchNode& node) override;
+    void slot(const SlotNode& node) override;
+
+    // Drops the meshes of containers that held nothing and numbers the rest
+    // in the order their containers were opened.
+    void finishMeshes();
+
+private:
+    struct OpenMesh {
+        std::unique_ptr<GltfMeshBuilder> builder;
+        int32_t node = -1;
+        std::string name;
+    };
+
+    int32_t addNode(std::string name, std::string lodExtras);
+    // A transform node (split in two when the matrix is no rotation); the
+    // returned node is the one that takes the children.
+    int32_t addTransformNodes(const std::string& name, const std::string& splitName, const char* splitType,
+                              int32_t offset, std::string lodExtras, const Mat3& rotation, const Vec3& translation);
+    int32_t parent() const { return parents_.empty() ? -1 : parents_.back(); }
+    int32_t materialFor(const Primitive& primitive, bool withTexCoords);
+    bool withinLimit(int64_t adding);
+
+    const GltfExportOptions& options_;
+    GltfDocument& document_;
+    GltfExportReport& report_;
+    // Where new nodes go: the innermost open container, switch or branch.
+    std::vector<int32_t> parents_;
+    // Per walk mesh number: the builder while the mesh is open.
+    std::vector<OpenMesh> meshes_;
+    // Per walk mesh number: the finished primitives.
+    std::vector<std::vector<GltfPrimitive>> finished_;
+    // 3DS object numbers: containers with vertices, in opening order.
+    int32_t objectsNumbered_ = 0;
+    std::map<std::tuple<int32_t, bool, bool, bool>, int32_t> materials_;
+    std::map<int32_t, int32_t> images_;
+};
+
+}  // namespace mevlo

@@ -1,0 +1,100 @@
+// The in-memory glTF 2.0 document an export builds: nodes, meshes,
+// materials, and the accessors and buffer views over one binary buffer.
+// The encoder turns it into JSON (and a GLB container).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "outgltf/node_transform.h"
+
+namespace mevlo {
+
+constexpr int32_t kGltfFloat = 5126;
+constexpr int32_t kGltfUnsignedShort = 5123;
+constexpr int32_t kGltfUnsignedInt = 5125;
+constexpr int32_t kGltfArrayBuffer = 34962;
+constexpr int32_t kGltfElementArrayBuffer = 34963;
+constexpr int32_t kGltfPoints = 0;
+constexpr int32_t kGltfLineStrip = 3;
+constexpr int32_t kGltfTriangles = 4;
+
+struct GltfBufferView {
+    int64_t offset = 0;
+    int64_t length = 0;
+    int32_t target = 0;
+};
+
+struct GltfAccessor {
+    int32_t bufferView = 0;
+    int32_t componentType = kGltfFloat;
+    int64_t count = 0;
+    const char* type = "VEC3";
+    // Written for positions only: exactly the extremes of the stored floats.
+    bool hasBounds = false;
+    float min[3] = {0, 0, 0};
+    float max[3] = {0, 0, 0};
+};
+
+struct GltfPrimitive {
+    int32_t mode = kGltfTriangles;
+    int32_t indices = -1;
+    int32_t position = -1;
+    int32_t normal = -1;
+    int32_t texcoord = -1;
+    int32_t material = -1;
+    // The LOD colour number, when one covers the whole primitive.
+    bool hasColor = false;
+    int32_t color = 0;
+};
+
+struct GltfMesh {
+    std::string name;
+    std::vector<GltfPrimitive> primitives;
+};
+
+struct GltfNode {
+    std::string name;
+    // Complete JSON of extras.lod, or empty for none.
+    std::string lodExtras;
+    bool hasTransform = false;
+    Vec3d translation;
+    Quaternion rotation;
+    Vec3d scale{1.0, 1.0, 1.0};
+    int32_t mesh = -1;
+    std::vector<int32_t> children;
+};
+
+struct GltfMaterial {
+    std::string name;
+    // The LOD texture number, or -1 for an untextured material.
+    int32_t texture = -1;
+    bool alpha = false;
+    bool clip = false;
+    // Index into images, or -1.
+    int32_t image = -1;
+};
+
+struct GltfDocument {
+    std::vector<GltfNode> nodes;
+    std::vector<int32_t> sceneNodes;
+    std::vector<GltfMesh> meshes;
+    std::vector<GltfMaterial> materials;
+    // Image URIs (one texture per image, same index).
+    std::vector<std::string> images;
+    std::vector<GltfAccessor> accessors;
+    std::vector<GltfBufferView> bufferViews;
+    // The binary buffer; every view starts on a 4-byte boundary and the
+    // buffer's length is a multiple of 4.
+    std::vector<uint8_t> bin;
+
+    // Appends a view over the bytes and returns its index.
+    int32_t addBufferView(const void* data, size_t bytes, int32_t target);
+    // Appends a float VEC3/VEC2 accessor over its own view.
+    int32_t addFloatAccessor(const std::vector<float>& values, int components, bool withBounds);
+    // Appends an index accessor, 16-bit while every index fits below 65535.
+    int32_t addIndexAccessor(const std::vector<uint32_t>& indices);
+};
+
+}  // namespace mevlo

@@ -1,0 +1,235 @@
+#include "outgltf/gltf_encoder.h"
+
+#include <cstdio>
+
+#include "common/json_writer.h"
+#include "lod/byte_order.h"
+
+namespace mevlo {
+
+namespace {
+
+void writeNode(JsonWriter& json, const GltfNode& node) {
+    json.beginObject();
+    json.field("name", node.name);
+    if (node.hasTransform) {
+        json.key("translation");
+        json.beginArray();
+        json.value(node.translation.x);
+        json.value(node.translation.y);
+        json.value(node.translation.z);
+        json.endArray();
+        json.key("rotation");
+        json.beginArray();
+        json.value(node.rotation.x);
+        json.value(node.rotation.y);
+        json.value(node.rotation.z);
+        json.value(node.rotation.w);
+        json.endArray();
+        json.key("scale");
+        json.beginArray();
+        json.value(node.scale.x);
+        json.value(node.scale.y);
+        json.value(node.scale.z);
+        json.endArray();
+    }
+    if (node.mesh >= 0) json.field("mesh", node.mesh);
+    if (!node.children.empty()) {
+        json.key("children");
+        json.beginArray();
+        for (int32_t child : node.children) json.value(child);
+        json.endArray();
+    }
+    if (!node.lodExtras.empty()) {
+        json.key("extras");
+        json.beginObject();
+        json.key("lod");
+        json.rawValue(node.lodExtras);
+        json.endObject();
+    }
+    json.endObject();
+}
+
+void writePrimitive(JsonWriter& json, const GltfPrimitive& primitive) {
+    json.beginObject();
+    json.key("attributes");
+    json.beginObject();
+    json.field("POSITION", primitive.position);
+    if (primitive.normal >= 0) json.field("NORMAL", primitive.normal);
+    if (primitive.texcoord >= 0) json.field("TEXCOORD_0", primitive.texcoord);
+    json.endObject();
+    json.field("indices", primitive.indices);
+    json.field("mode", primitive.mode);
+    if (primitive.material >= 0) json.field("material", primitive.material);
+    if (primitive.hasColor) {
+        json.key("extras");
+        json.beginObject();
+        json.key("lod");
+        json.beginObject();
+        json.field("color", primitive.color);
+        json.endObject();
+        json.endObject();
+    }
+    json.endObject();
+}
+
+void writeMaterial(JsonWriter& json, const GltfMaterial& material) {
+    json.beginObject();
+    json.field("name", material.name);
+    json.key("pbrMetallicRoughness");
+    json.beginObject();
+    if (material.image >= 0) {
+        json.key("baseColorTexture");
+        json.beginObject();
+        json.field("index", material.image);
+        json.endObject();
+    }
+    // LOD surfaces are not metal; the glTF default (1) would draw them dark.
+    json.field("metallicFactor", 0);
+    json.endObject();
+    if (material.alpha) {
+        json.field("alphaMode", "BLEND");
+    } else if (material.clip) {
+        json.field("alphaMode", "MASK");
+    }
+    json.key("extras");
+    json.beginObject();
+    json.key("lod");
+    json.beginObject();
+    if (material.texture >= 0) json.field("texture", material.texture);
+    json.field("alpha", material.alpha);
+    json.field("clip", material.clip);
+    json.endObject();
+    json.endObject();
+    json.endObject();
+}
+
+void writeAccessor(JsonWriter& json, const GltfAccessor& accessor) {
+    json.beginObject();
+    json.field("bufferView", accessor.bufferView);
+    json.field("componentType", accessor.componentType);
+    json.field("count", accessor.count);
+    json.field("type", accessor.type);
+    if (accessor.hasBounds) {
+        json.key("min");
+        json.beginArray();
+        for (float v : accessor.min) json.value(v);
+        json.endArray();
+        json.key("max");
+        json.beginArray();
+        for (float v : accessor.max) json.value(v);
+        json.endArray();
+    }
+    json.endObject();
+}
+
+template <typename T, typename Write>
+void writeArray(JsonWriter& json, const char* name, const std::vector<T>& items, Write write) {
+    if (items.empty()) return;  // glTF has no empty arrays
+    json.key(name);
+    json.beginArray();
+    for (const T& item : items) write(json, item);
+    json.endArray();
+}
+
+}  // namespace
+
+std::string uriReference(const std::string& path) {
+    std::string out;
+    for (const char ch : path) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                           c == '.' || c == '_' || c == '~' || c == '/';
+        if (plain) {
+            out += ch;
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned>(c));
+            out += escaped;
+        }
+    }
+    return out;
+}
+
+std::string encodeGltfJson(const GltfDocument& document, const std::string& binUri) {
+    JsonWriter json;
+    json.beginObject();
+    json.key("asset");
+    json.beginObject();
+    json.field("version", "2.0");
+    json.field("generator", "mevlo lodtool 1.0.0");
+    json.endObject();
+    json.field("scene", 0);
+    json.key("scenes");
+    json.beginArray();
+    json.beginObject();
+    if (!document.sceneNodes.empty()) {
+        json.key("nodes");
+        json.beginArray();
+        for (int32_t node : document.sceneNodes) json.value(node);
+        json.endArray();
+    }
+    json.endObject();
+    json.endArray();
+    writeArray(json, "nodes", document.nodes, writeNode);
+    writeArray(json, "meshes", document.meshes, [](JsonWriter& out, const GltfMesh& mesh) {
+        out.beginObject();
+        out.field("name", mesh.name);
+        writeArray(out, "primitives", mesh.primitives, writePrimitive);
+        out.endObject();
+    });
+    writeArray(json, "materials", document.materials, writeMaterial);
+    std::vector<int32_t> textures;
+    for (size_t i = 0; i < document.images.size(); ++i) textures.push_back(static_cast<int32_t>(i));
+    writeArray(json, "textures", textures, [](JsonWriter& out, int32_t image) {
+        out.beginObject();
+        out.field("source", image);
+        out.endObject();
+    });
+    writeArray(json, "images", document.images, [](JsonWriter& out, const std::string& uri) {
+        out.beginObject();
+        out.field("uri", uriReference(uri));
+        out.endObject();
+    });
+    writeArray(json, "accessors", document.accessors, writeAccessor);
+    writeArray(json, "bufferViews", document.bufferViews, [](JsonWriter& out, const GltfBufferView& view) {
+        out.beginObject();
+        out.field("buffer", 0);
+        out.field("byteOffset", view.offset);
+        out.field("byteLength", view.length);
+        out.field("target", view.target);
+        out.endObject();
+    });
+    if (!document.bin.empty()) {
+        json.key("buffers");
+        json.beginArray();
+        json.beginObject();
+        json.field("byteLength", static_cast<int64_t>(document.bin.size()));
+        if (!binUri.empty()) json.field("uri", uriReference(binUri));
+        json.endObject();
+        json.endArray();
+    }
+    json.endObject();
+    return json.text();
+}
+
+std::vector<uint8_t> encodeGlbHead(const std::string& json, size_t binBytes) {
+    const size_t jsonPadded = (json.size() + 3) / 4 * 4;
+    const size_t binChunk = binBytes > 0 ? 8 + binBytes : 0;
+    const size_t total = 12 + 8 + jsonPadded + binChunk;
+    std::vector<uint8_t> head(12 + 8 + jsonPadded + (binBytes > 0 ? 8 : 0), 0);
+    storeU32LE(&head[0], 0x46546C67u);  // "glTF"
+    storeU32LE(&head[4], 2);
+    storeU32LE(&head[8], static_cast<uint32_t>(total));
+    storeU32LE(&head[12], static_cast<uint32_t>(jsonPadded));
+    storeU32LE(&head[16], 0x4E4F534Au);  // "JSON"
+    std::copy(json.begin(), json.end(), head.begin() + 20);
+    for (size_t i = 20 + json.size(); i < 20 + jsonPadded; ++i) head[i] = ' ';
+    if (binBytes > 0) {
+        storeU32LE(&head[20 + jsonPadded], static_cast<uint32_t>(binBytes));
+        storeU32LE(&head[24 + jsonPadded], 0x004E4942u);  // "BIN\0"
+    }
+    return head;
+}
+
+}  // namespace mevlo

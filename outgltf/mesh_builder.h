@@ -1,0 +1,61 @@
+// The glTF mesh of one LOD container, built from the faces, points and
+// lines the tree walk reports into it.
+//
+// Primitives are grouped by material and by the attributes they carry
+// (NORMAL, TEXCOORD_0): each group has its own vertices, split where one
+// LOD vertex carries different normals or texture coordinates, and becomes
+// one TRIANGLES and one POINTS primitive and a LINE_STRIP per line, all
+// sharing the group's attribute accessors.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "convert/tree_walk.h"
+#include "outgltf/gltf_document.h"
+#include "outgltf/gltf_export.h"
+
+namespace mevlo {
+
+class Primitive;
+class SubTreeNode;
+
+class GltfMeshBuilder {
+public:
+    GltfMeshBuilder(const SubTreeNode& container, const GltfExportOptions& options, GltfExportReport& report);
+    ~GltfMeshBuilder();
+    GltfMeshBuilder(const GltfMeshBuilder&) = delete;
+    GltfMeshBuilder& operator=(const GltfMeshBuilder&) = delete;
+
+    // The kept faces of a polygon's fan. `material` is the document's
+    // material index (or -1); `withTexCoords` says the primitive's texture
+    // coordinates are used.
+    void addFan(const Primitive& primitive, const FanOutcome& fan, int32_t material, bool withTexCoords);
+    // A point primitive's points, or a line primitive's strip.
+    void addPointsOrLine(const Primitive& primitive);
+
+    // Writes the accessors of every group into the document and returns the
+    // primitives (none when nothing was kept).
+    std::vector<GltfPrimitive> finish(GltfDocument& document);
+
+private:
+    struct Group;
+
+    Group& groupFor(int32_t material, bool withNormals, bool withTexCoords);
+    // Index of the group vertex for LOD vertex `index` with the attributes.
+    uint32_t vertexOf(Group& group, uint16_t index, const Vec3d* normal, const float* texCoord);
+    bool usable(uint16_t index) const;
+
+    const SubTreeNode& container_;
+    const GltfExportOptions& options_;
+    GltfExportReport& report_;
+    // The container's vertices in glTF axes, scaled, and whether all three
+    // coordinates are finite.
+    std::vector<float> positions_;
+    std::vector<uint8_t> finite_;
+    std::vector<std::unique_ptr<Group>> groups_;
+};
+
+}  // namespace mevlo
