@@ -2,6 +2,8 @@
 //   transforms.lod  DOF and XDOF transforms nested two deep, in both orders
 //   switches.lod    a Switch (with an empty branch), an XSwitch and a Split
 //   primitives.lod  PT, CP and LP nodes over every primitive type
+//   hinge.lod       a door on a hinge (DOF) with a window that a switch
+//                   shows closed or open (a DOF of its own)
 //
 // Usage: make_samples DIR          writes the three files into DIR
 //        make_samples --check DIR  exit 1 unless DIR holds exactly them
@@ -84,6 +86,39 @@ Node primitivesModel() {
     return root(grid, children);
 }
 
+// LOD axes: x forward, y right, z down. A floor, and a door panel of 1 x 2
+// standing on it, hinged on its left edge (DOF 1, closed as stored). The
+// panel's two sides are textured (texture 1) and carry their normals. A
+// switch on the door shows its window closed (branch 0) or swung open
+// about its own hinge (branch 1, DOF 2); a slot marks the handle.
+Node hingeModel() {
+    const std::vector<Vec3> panel = {{0, 0, 0}, {0, 1, 0}, {0, 1, -2}, {0, 0, -2}};
+    Prim front = prim(7, {0, 1, 2, 3});
+    front.normal = 0;
+    front.textureId = 1;
+    front.uv = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    Prim back = prim(7, {3, 2, 1, 0});
+    back.normal = 1;
+    back.textureId = 1;
+    back.uv = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+    Node windowClosed = subTree({{0.01f, 0.3f, -1.2f}, {0.01f, 0.7f, -1.2f}, {0.01f, 0.7f, -1.7f}, {0.01f, 0.3f, -1.7f}},
+                                {lp(prim(2, {0, 1, 2, 3}), prim(2, {3, 2, 1, 0}))});
+    constexpr Matrix kQuarterTurnAboutDown = {0, -1, 0, 1, 0, 0, 0, 0, 1};
+    Node windowOpen = dof(kQuarterTurnAboutDown, {0.01f, 0.3f, 0},
+                          {{0, 0, -1.2f}, {0, 0.4f, -1.2f}, {0, 0.4f, -1.7f}, {0, 0, -1.7f}},
+                          {lp(prim(2, {0, 1, 2, 3}), prim(2, {3, 2, 1, 0}))});
+    windowOpen.dofId = 2;
+    Node window = switchNode({{windowClosed}, {windowOpen}}, 1);
+    Node door = dof(kIdentity, {0, -0.5f, 0}, panel, {lp(front, back), window, slot(1, kIdentity, {0.05f, 0.9f, -1})});
+    door.normals = {{1, 0, 0}, {-1, 0, 0}};
+    door.dofId = 1;
+    door.minimum = 0;
+    door.maximum = 1.5708f;
+    Node top = root({{-2, -2, 0}, {2, -2, 0}, {2, 2, 0}, {-2, 2, 0}}, {cp(prim(2, {3, 2, 1, 0})), door});
+    top.textures = {1};
+    return top;
+}
+
 struct Sample {
     const char* fileName;
     Node (*make)();
@@ -93,6 +128,7 @@ const Sample kSamples[] = {
     {"transforms.lod", transformsModel},
     {"switches.lod", switchesModel},
     {"primitives.lod", primitivesModel},
+    {"hinge.lod", hingeModel},
 };
 
 bool readFile(const std::string& path, std::vector<uint8_t>& bytes) {
