@@ -1,8 +1,8 @@
 // Every input the fuzzers ever flagged (fuzz/regressions/), every seed model
-// and every bundled sample, through the three commands' paths: convert and
-// encode, list, repack and read back. Each must end soundly: a valid 3DS or
-// a capacity line, a listing, and a repack that converts the same and
-// repeats itself byte for byte.
+// and every bundled sample, through the commands' paths: convert and
+// encode, list, repack and read back, export to glTF. Each must end soundly:
+// a valid 3DS or a capacity line, a listing, a repack that converts the
+// same and repeats itself byte for byte, and a sound glTF document.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/export_checks.h"
 #include "fuzz/pipeline_checks.h"
 #include "fuzz/seed_models.h"
 
@@ -39,9 +40,11 @@ void expectSoundInEveryCommand(const std::vector<uint8_t>& bytes) {
     const std::string conversion = mevlofuzz::checkConversion(bytes.data(), bytes.size());
     mevlofuzz::listModel(bytes.data(), bytes.size());
     const std::string repack = mevlofuzz::checkRepack(bytes.data(), bytes.size());
+    const std::string exported = mevlofuzz::checkExport(bytes.data(), bytes.size());
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(conversion, "");
     EXPECT_EQ(repack, "");
+    EXPECT_EQ(exported, "");
 }
 
 }  // namespace
