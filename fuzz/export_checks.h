@@ -20,7 +20,8 @@ namespace mevlofuzz {
 
 inline std::string checkGltfDocument(const mevlo::GltfDocument& doc) {
     using namespace mevlo;
-    const std::vector<uint8_t>& bin = doc.bin;
+    const std::vector<uint8_t> bin = doc.joinedBin();
+    if (static_cast<int64_t>(bin.size()) != doc.binSize) return "buffer size differs from its blocks";
     if (bin.size() % 4 != 0) return "buffer length not a multiple of 4";
     for (const GltfBufferView& view : doc.bufferViews) {
         if (view.offset % 4 != 0) return "buffer view not 4-byte aligned";
@@ -84,7 +85,7 @@ inline std::string checkGltfDocument(const mevlo::GltfDocument& doc) {
                 if (width == 2 && index == 65535) return "16-bit restart index";
             }
             if (p.mode == kGltfTriangles && indices.count % 3 != 0) return "triangle list not a multiple of 3";
-            if (p.mode == kGltfLineStrip && indices.count < 2) return "line strip of fewer than 2 vertices";
+            if (p.mode == kGltfLines && indices.count % 2 != 0) return "line list not a multiple of 2";
         }
     }
     std::vector<int> parents(doc.nodes.size(), 0);

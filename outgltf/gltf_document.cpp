@@ -7,15 +7,37 @@
 
 namespace mevlo {
 
-int32_t GltfDocument::addBufferView(const void* data, size_t bytes, int32_t target) {
+namespace {
+
+// New blocks are at least this large, so small views share blocks.
+constexpr size_t kBinBlockBytes = 4u << 20;
+
+}  // namespace
+
+uint8_t* GltfDocument::addBufferView(size_t bytes, int32_t target, int32_t& viewIndex) {
+    const size_t padded = (bytes + 3) / 4 * 4;
+    if (binBlocks.empty() || binBlocks.back().capacity() - binBlocks.back().size() < padded) {
+        binBlocks.emplace_back();
+        binBlocks.back().reserve(std::max(padded, kBinBlockBytes));
+    }
+    std::vector<uint8_t>& block = binBlocks.back();
+    const size_t at = block.size();
+    block.resize(at + padded, 0);
     GltfBufferView view;
-    view.offset = static_cast<int64_t>(bin.size());
+    view.offset = binSize;
     view.length = static_cast<int64_t>(bytes);
     view.target = target;
-    bin.insert(bin.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + bytes);
-    bin.resize((bin.size() + 3) / 4 * 4, 0);
+    binSize += static_cast<int64_t>(padded);
     bufferViews.push_back(view);
-    return static_cast<int32_t>(bufferViews.size() - 1);
+    viewIndex = static_cast<int32_t>(bufferViews.size() - 1);
+    return block.data() + at;
+}
+
+std::vector<uint8_t> GltfDocument::joinedBin() const {
+    std::vector<uint8_t> joined;
+    joined.reserve(static_cast<size_t>(binSize));
+    for (const auto& block : binBlocks) joined.insert(joined.end(), block.begin(), block.end());
+    return joined;
 }
 
 int32_t GltfDocument::addFloatAccessor(const std::vector<float>& values, int components, bool withBounds) {
@@ -33,9 +55,8 @@ int32_t GltfDocument::addFloatAccessor(const std::vector<float>& values, int com
         }
     }
     // Floats go out little-endian whatever the host order.
-    std::vector<uint8_t> bytes(values.size() * 4);
-    for (size_t i = 0; i < values.size(); ++i) storeU32LE(&bytes[4 * i], bitsOfFloat(values[i]));
-    accessor.bufferView = addBufferView(bytes.data(), bytes.size(), kGltfArrayBuffer);
+    uint8_t* out = addBufferView(values.size() * 4, kGltfArrayBuffer, accessor.bufferView);
+    for (size_t i = 0; i < values.size(); ++i) storeU32LE(out + 4 * i, bitsOfFloat(values[i]));
     accessors.push_back(accessor);
     return static_cast<int32_t>(accessors.size() - 1);
 }
@@ -45,17 +66,15 @@ int32_t GltfDocument::addIndexAccessor(const std::vector<uint32_t>& indices) {
     accessor.count = static_cast<int64_t>(indices.size());
     accessor.type = "SCALAR";
     const uint32_t largest = indices.empty() ? 0 : *std::max_element(indices.begin(), indices.end());
-    std::vector<uint8_t> bytes;
     if (largest < 65535) {
         accessor.componentType = kGltfUnsignedShort;
-        bytes.resize(indices.size() * 2);
-        for (size_t i = 0; i < indices.size(); ++i) storeU16LE(&bytes[2 * i], static_cast<uint16_t>(indices[i]));
+        uint8_t* out = addBufferView(indices.size() * 2, kGltfElementArrayBuffer, accessor.bufferView);
+        for (size_t i = 0; i < indices.size(); ++i) storeU16LE(out + 2 * i, static_cast<uint16_t>(indices[i]));
     } else {
         accessor.componentType = kGltfUnsignedInt;
-        bytes.resize(indices.size() * 4);
-        for (size_t i = 0; i < indices.size(); ++i) storeU32LE(&bytes[4 * i], indices[i]);
+        uint8_t* out = addBufferView(indices.size() * 4, kGltfElementArrayBuffer, accessor.bufferView);
+        for (size_t i = 0; i < indices.size(); ++i) storeU32LE(out + 4 * i, indices[i]);
     }
-    accessor.bufferView = addBufferView(bytes.data(), bytes.size(), kGltfElementArrayBuffer);
     accessors.push_back(accessor);
     return static_cast<int32_t>(accessors.size() - 1);
 }

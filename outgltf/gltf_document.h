@@ -17,7 +17,7 @@ constexpr int32_t kGltfUnsignedInt = 5125;
 constexpr int32_t kGltfArrayBuffer = 34962;
 constexpr int32_t kGltfElementArrayBuffer = 34963;
 constexpr int32_t kGltfPoints = 0;
-constexpr int32_t kGltfLineStrip = 3;
+constexpr int32_t kGltfLines = 1;
 constexpr int32_t kGltfTriangles = 4;
 
 struct GltfBufferView {
@@ -85,12 +85,18 @@ struct GltfDocument {
     std::vector<std::string> images;
     std::vector<GltfAccessor> accessors;
     std::vector<GltfBufferView> bufferViews;
-    // The binary buffer; every view starts on a 4-byte boundary and the
-    // buffer's length is a multiple of 4.
-    std::vector<uint8_t> bin;
+    // The binary buffer, kept in blocks so that it never moves while it
+    // grows; every view starts on a 4-byte boundary and the buffer's length
+    // is a multiple of 4.
+    std::vector<std::vector<uint8_t>> binBlocks;
+    int64_t binSize = 0;
 
-    // Appends a view over the bytes and returns its index.
-    int32_t addBufferView(const void* data, size_t bytes, int32_t target);
+    // Appends a view of `bytes` bytes (padded to 4) and returns where to
+    // write them; viewIndex receives the view's index.
+    uint8_t* addBufferView(size_t bytes, int32_t target, int32_t& viewIndex);
+    // The whole buffer in one piece (for readers in tests and checks).
+    std::vector<uint8_t> joinedBin() const;
+
     // Appends a float VEC3/VEC2 accessor over its own view.
     int32_t addFloatAccessor(const std::vector<float>& values, int components, bool withBounds);
     // Appends an index accessor, 16-bit while every index fits below 65535.

@@ -200,11 +200,11 @@ std::string encodeGltfJson(const GltfDocument& document, const std::string& binU
         out.field("target", view.target);
         out.endObject();
     });
-    if (!document.bin.empty()) {
+    if (document.binSize > 0) {
         json.key("buffers");
         json.beginArray();
         json.beginObject();
-        json.field("byteLength", static_cast<int64_t>(document.bin.size()));
+        json.field("byteLength", document.binSize);
         if (!binUri.empty()) json.field("uri", uriReference(binUri));
         json.endObject();
         json.endArray();

@@ -77,20 +77,18 @@ struct GltfMeshBuilder::Group {
     std::vector<float> positions;
     std::vector<float> normals;
     std::vector<float> texCoords;
-    // Group vertex of each LOD vertex (plain groups), or of each attribute
-    // combination (other groups).
-    std::vector<int32_t> plainIndex;
+    // Group vertex of each LOD vertex with the first attributes it came
+    // with, and of the further attribute combinations.
+    std::vector<int32_t> firstIndex;
     std::unordered_map<VertexKey, uint32_t, VertexKeyHash> keyedIndex;
 
     std::vector<uint32_t> triangles;
     ColorCover triangleColor;
     std::vector<uint32_t> points;
     ColorCover pointColor;
-    struct Strip {
-        std::vector<uint32_t> indices;
-        ColorCover color;
-    };
-    std::vector<Strip> strips;
+    // Line segments, two vertices each.
+    std::vector<uint32_t> lines;
+    ColorCover lineColor;
 
     uint32_t vertexCount() const { return static_cast<uint32_t>(positions.size() / 3); }
 };
@@ -117,6 +115,33 @@ GltfMeshBuilder::GltfMeshBuilder(const SubTreeNode& container, const GltfExportO
 
 GltfMeshBuilder::~GltfMeshBuilder() = default;
 
+void GltfMeshBuilder::prepareNormals() {
+    // The container's normals in glTF axes, of unit length; zero where the
+    // stored one is zero or not finite.
+    unitNormals_.assign(3 * static_cast<size_t>(container_.normalCount) + 3, 0.0f);
+    for (int32_t i = 0; i < container_.normalCount; ++i) {
+        const Vec3d n = unitOrZero(toGltfAxes(container_.normals[i]));
+        float* out = &unitNormals_[3 * static_cast<size_t>(i)];
+        out[0] = static_cast<float>(n.x);
+        out[1] = static_cast<float>(n.y);
+        out[2] = static_cast<float>(n.z);
+    }
+}
+
+void GltfMeshBuilder::faceNormalOf(const FanFace& face, float out[3]) const {
+    const float* a = &positions_[3 * static_cast<size_t>(face.a)];
+    const float* b = &positions_[3 * static_cast<size_t>(face.b)];
+    const float* c = &positions_[3 * static_cast<size_t>(face.c)];
+    const Vec3d ab{double(b[0]) - a[0], double(b[1]) - a[1], double(b[2]) - a[2]};
+    const Vec3d ac{double(c[0]) - a[0], double(c[1]) - a[1], double(c[2]) - a[2]};
+    Vec3d n = unitOrZero(Vec3d{ab.y * ac.z - ab.z * ac.y, ab.z * ac.x - ab.x * ac.z, ab.x * ac.y - ab.y * ac.x});
+    // A face without area has no direction; up will do.
+    if (isZero(n)) n = Vec3d{0.0, 1.0, 0.0};
+    out[0] = static_cast<float>(n.x);
+    out[1] = static_cast<float>(n.y);
+    out[2] = static_cast<float>(n.z);
+}
+
 bool GltfMeshBuilder::usable(uint16_t index) const {
     return index < container_.vertexCount && finite_[index];
 }
@@ -131,38 +156,37 @@ GltfMeshBuilder::Group& GltfMeshBuilder::groupFor(int32_t material, bool withNor
     group.material = material;
     group.withNormals = withNormals;
     group.withTexCoords = withTexCoords;
-    if (!withNormals && !withTexCoords) group.plainIndex.assign(static_cast<size_t>(container_.vertexCount), -1);
+    group.firstIndex.assign(static_cast<size_t>(container_.vertexCount), -1);
     return group;
 }
 
-uint32_t GltfMeshBuilder::vertexOf(Group& group, uint16_t index, const Vec3d* normal, const float* texCoord) {
+uint32_t GltfMeshBuilder::vertexOf(Group& group, uint16_t index, const float* normal, const float* texCoord) {
     const float* p = &positions_[3 * static_cast<size_t>(index)];
     const auto append = [&]() {
-        group.positions.insert(group.positions.end(), p, p + 3);
-        if (normal) {
-            group.normals.push_back(static_cast<float>(normal->x));
-            group.normals.push_back(static_cast<float>(normal->y));
-            group.normals.push_back(static_cast<float>(normal->z));
+        for (int k = 0; k < 3; ++k) group.positions.push_back(p[k]);
+        if (normal)
+            for (int k = 0; k < 3; ++k) group.normals.push_back(normal[k]);
+        if (texCoord) {
+            group.texCoords.push_back(texCoord[0]);
+            group.texCoords.push_back(texCoord[1]);
         }
-        if (texCoord) group.texCoords.insert(group.texCoords.end(), texCoord, texCoord + 2);
         return group.vertexCount() - 1;
     };
-    if (!normal && !texCoord) {
-        int32_t& slot = group.plainIndex[index];
-        if (slot < 0) slot = static_cast<int32_t>(append());
-        return static_cast<uint32_t>(slot);
+    // Most LOD vertices carry one set of attributes in a group: the first
+    // one is found by the vertex's number, only the others by hashing.
+    int32_t& first = group.firstIndex[index];
+    if (first < 0) {
+        first = static_cast<int32_t>(append());
+        return static_cast<uint32_t>(first);
     }
+    const size_t at = static_cast<size_t>(first);
+    const bool sameNormal = !normal || std::memcmp(&group.normals[3 * at], normal, 3 * sizeof(float)) == 0;
+    const bool sameTexCoord = !texCoord || std::memcmp(&group.texCoords[2 * at], texCoord, 2 * sizeof(float)) == 0;
+    if (sameNormal && sameTexCoord) return static_cast<uint32_t>(first);
     VertexKey key{};
     key.words[0] = index;
-    if (normal) {
-        key.words[1] = bitsOfFloat(static_cast<float>(normal->x));
-        key.words[2] = bitsOfFloat(static_cast<float>(normal->y));
-        key.words[3] = bitsOfFloat(static_cast<float>(normal->z));
-    }
-    if (texCoord) {
-        key.words[4] = bitsOfFloat(texCoord[0]);
-        key.words[5] = bitsOfFloat(texCoord[1]);
-    }
+    if (normal) std::memcpy(&key.words[1], normal, 3 * sizeof(float));
+    if (texCoord) std::memcpy(&key.words[4], texCoord, 2 * sizeof(float));
     const auto found = group.keyedIndex.find(key);
     if (found != group.keyedIndex.end()) return found->second;
     const uint32_t added = append();
@@ -175,6 +199,7 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, const FanOutcome& fan, 
     const int32_t flags = primitive.flags();
     const bool singleNormal = (flags & PRIM_NORMAL) != 0;
     const bool withNormals = singleNormal || ((flags & PRIM_NORMALS) && primitive.normalIndices.present());
+    if (withNormals && unitNormals_.empty()) prepareNormals();
     Group* group = nullptr;
     for (const FanFace& face : fan.kept) {
         const uint16_t vertex[3] = {face.a, face.b, face.c};
@@ -184,33 +209,25 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, const FanOutcome& fan, 
         }
         if (!group) group = &groupFor(material, withNormals, withTexCoords);
         const int32_t corner[3] = {0, face.corner, face.corner + 1};
-        Vec3d normals[3];
+        float normals[3][3];
         if (withNormals) {
-            Vec3d faceNormal;
-            bool haveFaceNormal = false;
+            const float* faceNormal = nullptr;
+            float faceNormalValues[3];
             for (int k = 0; k < 3; ++k) {
                 const int32_t normalIndex =
                     singleNormal ? primitive.normalIndex : primitive.normalIndices[corner[k]];
-                Vec3d n;
-                if (normalIndex >= 0 && normalIndex < container_.normalCount)
-                    n = unitOrZero(toGltfAxes(container_.normals[normalIndex]));
-                if (isZero(n)) {
+                const float* n = normalIndex >= 0 && normalIndex < container_.normalCount
+                                     ? &unitNormals_[3 * static_cast<size_t>(normalIndex)]
+                                     : nullptr;
+                if (!n || (n[0] == 0.0f && n[1] == 0.0f && n[2] == 0.0f)) {
                     // Missing, zero or not finite: the face's own normal.
-                    if (!haveFaceNormal) {
-                        const float* a = &positions_[3 * static_cast<size_t>(face.a)];
-                        const float* b = &positions_[3 * static_cast<size_t>(face.b)];
-                        const float* c = &positions_[3 * static_cast<size_t>(face.c)];
-                        const Vec3d ab{double(b[0]) - a[0], double(b[1]) - a[1], double(b[2]) - a[2]};
-                        const Vec3d ac{double(c[0]) - a[0], double(c[1]) - a[1], double(c[2]) - a[2]};
-                        faceNormal = unitOrZero(Vec3d{ab.y * ac.z - ab.z * ac.y, ab.z * ac.x - ab.x * ac.z,
-                                                      ab.x * ac.y - ab.y * ac.x});
-                        // A face without area has no direction; up will do.
-                        if (isZero(faceNormal)) faceNormal = Vec3d{0.0, 1.0, 0.0};
-                        haveFaceNormal = true;
+                    if (!faceNormal) {
+                        faceNormalOf(face, faceNormalValues);
+                        faceNormal = faceNormalValues;
                     }
                     n = faceNormal;
                 }
-                normals[k] = n;
+                std::memcpy(normals[k], n, sizeof normals[k]);
             }
         }
         for (int k = 0; k < 3; ++k) {
@@ -226,7 +243,7 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, const FanOutcome& fan, 
                 }
             }
             group->triangles.push_back(
-                vertexOf(*group, vertex[k], withNormals ? &normals[k] : nullptr, withTexCoords ? uv : nullptr));
+                vertexOf(*group, vertex[k], withNormals ? normals[k] : nullptr, withTexCoords ? uv : nullptr));
         }
         ++report_.triangles;
     }
@@ -254,29 +271,18 @@ void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
         if (group) group->pointColor.add(primitive);
         return;
     }
-    // A line: one strip through its vertices in order. A vertex that cannot
-    // be used breaks it, and the segments that touch it are dropped.
-    std::vector<uint16_t> run;
-    const auto flush = [&]() {
-        if (run.size() >= 2) {
-            Group& group = groupFor(-1, false, false);
-            Group::Strip strip;
-            for (uint16_t index : run) strip.indices.push_back(vertexOf(group, index, nullptr, nullptr));
-            strip.color.add(primitive);
-            report_.lineSegments += static_cast<int64_t>(run.size()) - 1;
-            group.strips.push_back(std::move(strip));
-        }
-        run.clear();
-    };
-    for (int32_t i = 0; i < n; ++i) {
-        const uint16_t index = low16(i);
-        if (usable(index)) {
-            run.push_back(index);
-        } else {
-            flush();
-        }
+    // A line: the segments between its vertices in order. A vertex that
+    // cannot be used drops the segments that touch it.
+    Group* group = nullptr;
+    for (int32_t i = 0; i + 1 < n; ++i) {
+        const uint16_t a = low16(i), b = low16(i + 1);
+        if (!usable(a) || !usable(b)) continue;
+        if (!group) group = &groupFor(-1, false, false);
+        group->lines.push_back(vertexOf(*group, a, nullptr, nullptr));
+        group->lines.push_back(vertexOf(*group, b, nullptr, nullptr));
+        ++report_.lineSegments;
     }
-    flush();
+    if (group) group->lineColor.add(primitive);
     for (int32_t i = 0; i + 1 < n; ++i) {
         const uint16_t a = low16(i), b = low16(i + 1);
         if (usable(a) && usable(b)) continue;
@@ -312,12 +318,12 @@ std::vector<GltfPrimitive> GltfMeshBuilder::finish(GltfDocument& document) {
             group.pointColor.applyTo(points);
             primitives.push_back(points);
         }
-        for (const Group::Strip& strip : group.strips) {
-            GltfPrimitive line = shape;
-            line.mode = kGltfLineStrip;
-            line.indices = document.addIndexAccessor(strip.indices);
-            strip.color.applyTo(line);
-            primitives.push_back(line);
+        if (!group.lines.empty()) {
+            GltfPrimitive lines = shape;
+            lines.mode = kGltfLines;
+            lines.indices = document.addIndexAccessor(group.lines);
+            group.lineColor.applyTo(lines);
+            primitives.push_back(lines);
         }
         // Free the group's memory as soon as it is in the buffer.
         groupPtr.reset();

@@ -4,8 +4,10 @@
 // Primitives are grouped by material and by the attributes they carry
 // (NORMAL, TEXCOORD_0): each group has its own vertices, split where one
 // LOD vertex carries different normals or texture coordinates, and becomes
-// one TRIANGLES and one POINTS primitive and a LINE_STRIP per line, all
-// sharing the group's attribute accessors.
+// one TRIANGLES, one POINTS and one LINES primitive, all sharing the group's
+// attribute accessors. Lines are segment lists rather than one strip per
+// line: a model may hold a million short lines, and a glTF primitive each
+// would make the JSON larger than the geometry.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +35,7 @@ public:
     // material index (or -1); `withTexCoords` says the primitive's texture
     // coordinates are used.
     void addFan(const Primitive& primitive, const FanOutcome& fan, int32_t material, bool withTexCoords);
-    // A point primitive's points, or a line primitive's strip.
+    // A point primitive's points, or a line primitive's segments.
     void addPointsOrLine(const Primitive& primitive);
 
     // Writes the accessors of every group into the document and returns the
@@ -45,8 +47,10 @@ private:
 
     Group& groupFor(int32_t material, bool withNormals, bool withTexCoords);
     // Index of the group vertex for LOD vertex `index` with the attributes.
-    uint32_t vertexOf(Group& group, uint16_t index, const Vec3d* normal, const float* texCoord);
+    uint32_t vertexOf(Group& group, uint16_t index, const float* normal, const float* texCoord);
     bool usable(uint16_t index) const;
+    void prepareNormals();
+    void faceNormalOf(const FanFace& face, float out[3]) const;
 
     const SubTreeNode& container_;
     const GltfExportOptions& options_;
@@ -55,6 +59,9 @@ private:
     // coordinates are finite.
     std::vector<float> positions_;
     std::vector<uint8_t> finite_;
+    // The container's normals in glTF axes and of unit length (zero where
+    // unusable), made when a primitive first asks for them.
+    std::vector<float> unitNormals_;
     std::vector<std::unique_ptr<Group>> groups_;
 };
 

@@ -205,10 +205,10 @@ bool exportGltf(const LodModel& model, int64_t inputBytes, const std::string& ou
     printGltfLosses(report);
     if (format == Format::Glb) {
         const std::string json = encodeGltfJson(document, "");
-        const std::vector<uint8_t> head = encodeGlbHead(json, document.bin.size());
-        if (!writeOutputPieces(outPath, {{head.data(), head.size()}, {document.bin.data(), document.bin.size()}},
-                               error))
-            return false;
+        const std::vector<uint8_t> head = encodeGlbHead(json, static_cast<size_t>(document.binSize));
+        std::vector<OutputPiece> pieces = {{head.data(), head.size()}};
+        for (const auto& block : document.binBlocks) pieces.push_back({block.data(), block.size()});
+        if (!writeOutputPieces(outPath, pieces, error)) return false;
     } else {
         // The buffer is named by its file name only, so the pair can move.
         const std::string binPath = withoutExtension(outPath) + ".bin";
@@ -216,10 +216,11 @@ bool exportGltf(const LodModel& model, int64_t inputBytes, const std::string& ou
             error = outPath + ": the buffer file would have the output's own name";
             return false;
         }
-        const bool withBuffer = !document.bin.empty();
+        const bool withBuffer = document.binSize > 0;
         const std::string json = encodeGltfJson(document, withBuffer ? baseName(binPath) : "");
-        if (withBuffer && !writeOutputPieces(binPath, {{document.bin.data(), document.bin.size()}}, error))
-            return false;
+        std::vector<OutputPiece> pieces;
+        for (const auto& block : document.binBlocks) pieces.push_back({block.data(), block.size()});
+        if (withBuffer && !writeOutputPieces(binPath, pieces, error)) return false;
         if (!writeOutputPieces(outPath, {{json.data(), json.size()}}, error)) return false;
     }
     totals.triangles += report.triangles;

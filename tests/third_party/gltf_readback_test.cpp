@@ -62,9 +62,10 @@ void readGlb(const Node& top, Imported& imported) {
     GltfDocument document;
     GltfExportReport report;
     ASSERT_TRUE(buildGltf(loaded.root(), GltfExportOptions{}, document, report));
-    const std::vector<uint8_t> head = encodeGlbHead(encodeGltfJson(document, ""), document.bin.size());
+    const std::vector<uint8_t> head = encodeGlbHead(encodeGltfJson(document, ""), document.joinedBin().size());
     std::vector<uint8_t> glb = head;
-    glb.insert(glb.end(), document.bin.begin(), document.bin.end());
+    const std::vector<uint8_t> bin = document.joinedBin();
+    glb.insert(glb.end(), bin.begin(), bin.end());
     imported.scene = imported.importer.ReadFileFromMemory(glb.data(), glb.size(), 0, "glb");
     ASSERT_NE(imported.scene, nullptr) << imported.importer.GetErrorString();
 }
