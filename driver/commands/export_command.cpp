@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <utility>
@@ -37,7 +38,8 @@ const char kExportUsage[] =
     "Options:\n"
     "  --format glb|gltf|3ds  write this format whatever the extension (default\n"
     "                         with -o: glb)\n"
-    "  -o OUTDIR              write OUTDIR/NAME.EXT for every MODEL.lod given\n"
+    "  -o OUTDIR              write OUTDIR/NAME.EXT for every MODEL.lod given (OUTDIR\n"
+    "                         is made if missing)\n"
     "  --no-flip-v            write texture coordinates as stored instead of (u, 1 - v)\n"
     "  --textures PATTERN     image file of a texture number, {n} replaced by it\n"
     "                         (e.g. textures/{n}.png), relative to the output\n"
@@ -278,6 +280,9 @@ int runExportCommand(int argc, char** argv) {
         }
         jobs.push_back({settings.paths[0], settings.paths[1], format});
     } else {
+        // A missing output folder is made; if that fails, every file says so.
+        std::error_code ignored;
+        std::filesystem::create_directories(settings.outDir, ignored);
         const Format format = settings.format != Format::None ? settings.format : Format::Glb;
         for (const std::string& in : settings.paths) {
             jobs.push_back({in, settings.outDir + "/" + withoutExtension(baseName(in)) + "." + extensionOf(format),
