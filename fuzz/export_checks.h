@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "lod/byte_order.h"
+#include "common/byte_order.h"
 #include "lod/lod_model.h"
 #include "outgltf/gltf_encoder.h"
 #include "outgltf/gltf_export.h"

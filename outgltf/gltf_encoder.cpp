@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "common/json_writer.h"
-#include "lod/byte_order.h"
+#include "common/byte_order.h"
 
 namespace mevlo {
 

@@ -10,7 +10,7 @@
 // goes into the sign of one scale).
 #pragma once
 
-#include "lod/vec.h"
+#include "common/vec.h"
 
 namespace mevlo {
 

@@ -15,8 +15,9 @@
 #include <vector>
 
 #include "driver/commands/commands.h"
-#include "driver/commands/file_io.h"
-#include "driver/commands/output_pieces.h"
+#include "driver/commands/out_of_memory.h"
+#include "io/atomic_output.h"
+#include "io/input_file.h"
 #include "lod/lod_model.h"
 #include "out3ds/convert.h"
 #include "out3ds/scene.h"
@@ -90,6 +91,22 @@ std::string withoutExtension(const std::string& path) {
 std::string extensionOfPath(const std::string& path) {
     const std::string stem = withoutExtension(path);
     return stem.size() < path.size() ? lowercase(path.substr(stem.size() + 1)) : std::string();
+}
+
+struct OutputPiece {
+    const void* data = nullptr;
+    size_t size = 0;
+};
+
+// Writes the pieces, in order, as the new content of path: the target is
+// replaced only once everything was written.
+bool writeOutputPieces(const std::string& path, const std::vector<OutputPiece>& pieces, std::string& error) {
+    AtomicOutput output;
+    if (!output.open(path, error)) return false;
+    for (const OutputPiece& piece : pieces) {
+        if (!output.write(piece.data, piece.size)) break;  // commit reports why
+    }
+    return output.commit(error);
 }
 
 struct ExportSettings {
@@ -188,8 +205,10 @@ bool export3ds(const LodModel& model, const std::string& outPath, Totals& totals
         std::printf("Faces dropped: %lld (vertex index out of range)\n",
                     static_cast<long long>(conversion.droppedFaces));
     }
-    const std::vector<uint8_t> bytes = encode3ds(scene);
-    if (!writeOutputPieces(outPath, {{bytes.data(), bytes.size()}}, error)) return false;
+    AtomicOutput output;
+    if (!output.open(outPath, error)) return false;
+    stream3ds(scene, [&output](const uint8_t* data, size_t size) { return output.write(data, size); });
+    if (!output.commit(error)) return false;
     for (int32_t i = 0; i < scene.meshCount(); ++i) totals.triangles += scene.mesh(i).faceCount();
     return true;
 }
@@ -299,22 +318,27 @@ int runExportCommand(int argc, char** argv) {
             std::fprintf(stderr, "\r[%zu/%zu] %s\033[K", i + 1, jobs.size(), job.in.c_str());
             std::fflush(stderr);
         }
-        std::string error;
-        bool ok = false;
-        if (!outputs.insert(job.out).second) {
-            // Two models of the same name: the later one would replace the
-            // earlier one's output.
-            error = job.in + ": " + job.out + " was already written for another model";
-        } else {
-            ok = exportOne(job.in, job.out, job.format, settings, totals, error);
-        }
-        std::fflush(stdout);
-        if (ok) {
+        // Running out of memory on one model fails that model only.
+        const int status = runReportingOutOfMemory("lodtool: ", job.in.c_str(), [&]() {
+            std::string error;
+            bool ok = false;
+            if (!outputs.insert(job.out).second) {
+                // Two models of the same name: the later one would replace
+                // the earlier one's output.
+                error = job.in + ": " + job.out + " was already written for another model";
+            } else {
+                ok = exportOne(job.in, job.out, job.format, settings, totals, error);
+            }
+            std::fflush(stdout);
+            if (ok) return 0;
+            if (progress) std::fputs("\r\033[K", stderr);
+            std::fprintf(stderr, "lodtool: %s\n", error.c_str());
+            return 1;
+        });
+        if (status == 0) {
             ++totals.written;
         } else {
             ++totals.failed;
-            if (progress) std::fputs("\r\033[K", stderr);
-            std::fprintf(stderr, "lodtool: %s\n", error.c_str());
         }
     }
     if (progress) std::fputs("\r\033[K", stderr);

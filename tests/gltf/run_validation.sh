@@ -1,9 +1,10 @@
 #!/bin/sh
-# The glTF validator test: exports the validation corpus into a fresh folder
-# and validates every file. Exit 77 (skipped) without node or the validator.
-# Usage: run_validation.sh CORPUS_TOOL SOURCE_DIR MODULES_DIR WORK_DIR
+# The glTF validator test: exports the validation corpus into a fresh private
+# folder and validates every file. Exit 77 (skipped) without node or the
+# validator package.
+# Usage: run_validation.sh CORPUS_TOOL SOURCE_DIR MODULES_DIR
 set -eu
-tool=$1 source=$2 modules=$3 work=$4
+tool=$1 source=$2 modules=$3
 if ! command -v node >/dev/null 2>&1; then
     echo "node is not installed: skipped"
     exit 77
@@ -12,7 +13,7 @@ if [ ! -d "$modules/gltf-validator" ]; then
     echo "gltf-validator is not installed in $modules (npm ci in tests/gltf): skipped"
     exit 77
 fi
-rm -rf "$work"
-mkdir -p "$work"
+work=$(mktemp -d -t mevlo_gltf_validation.XXXXXX)
+trap 'rm -rf "$work"' EXIT
 "$tool" "$source" "$work" >/dev/null
 node "$source/tests/gltf/validate.js" "$modules" "$work"
