@@ -207,13 +207,14 @@ bool export3ds(const LodModel& model, const std::string& outPath, Totals& totals
     }
     AtomicOutput output;
     if (!output.open(outPath, error)) return false;
+    // A failed write stops the stream; commit reports why.
     stream3ds(scene, [&output](const uint8_t* data, size_t size) { return output.write(data, size); });
     if (!output.commit(error)) return false;
     for (int32_t i = 0; i < scene.meshCount(); ++i) totals.triangles += scene.mesh(i).faceCount();
     return true;
 }
 
-bool exportGltf(const LodModel& model, int64_t inputBytes, const std::string& outPath, Format format,
+bool exportGltf(LodModel& model, int64_t inputBytes, const std::string& outPath, Format format,
                 const GltfExportOptions& baseOptions, Totals& totals, std::string& error) {
     GltfExportOptions options = baseOptions;
     options.elementLimit = gltfElementLimit(inputBytes);
@@ -224,6 +225,8 @@ bool exportGltf(const LodModel& model, int64_t inputBytes, const std::string& ou
         return false;
     }
     printGltfLosses(report);
+    // The document holds copies of everything it needs.
+    model.release();
     if (format == Format::Glb) {
         const std::string json = encodeGltfJson(document, "");
         const std::vector<uint8_t> head = encodeGlbHead(json, static_cast<size_t>(document.binSize));
