@@ -67,6 +67,10 @@ Vec3d unitOrZero(const Vec3d& v) {
 
 bool isZero(const Vec3d& v) { return v.x == 0.0 && v.y == 0.0 && v.z == 0.0; }
 
+// Attribute sets of one LOD vertex found by walking a list; real models
+// give a vertex a few (one normal per face around a hard edge).
+constexpr int kListedAttributeSets = 8;
+
 }  // namespace
 
 struct GltfMeshBuilder::Group {
@@ -78,8 +82,10 @@ struct GltfMeshBuilder::Group {
     std::vector<float> normals;
     std::vector<float> texCoords;
     // Group vertex of each LOD vertex with the first attributes it came
-    // with, and of the further attribute combinations.
+    // with; per group vertex the next one of the same LOD vertex; and the
+    // attribute sets of a vertex beyond kListedAttributeSets.
     std::vector<int32_t> firstIndex;
+    std::vector<int32_t> nextSame;
     std::unordered_map<VertexKey, uint32_t, VertexKeyHash> keyedIndex;
 
     std::vector<uint32_t> triangles;
@@ -170,26 +176,44 @@ uint32_t GltfMeshBuilder::vertexOf(Group& group, uint16_t index, const float* no
             group.texCoords.push_back(texCoord[0]);
             group.texCoords.push_back(texCoord[1]);
         }
-        return group.vertexCount() - 1;
+        group.nextSame.push_back(-1);
+        return static_cast<int32_t>(group.vertexCount() - 1);
     };
-    // Most LOD vertices carry one set of attributes in a group: the first
-    // one is found by the vertex's number, only the others by hashing.
+    const auto sameAttributes = [&](int32_t candidate) {
+        const size_t at = static_cast<size_t>(candidate);
+        return (!normal || std::memcmp(&group.normals[3 * at], normal, 3 * sizeof(float)) == 0) &&
+               (!texCoord || std::memcmp(&group.texCoords[2 * at], texCoord, 2 * sizeof(float)) == 0);
+    };
+    // The group vertices of one LOD vertex form a short list from its
+    // first one; a vertex with more attribute sets than the list holds
+    // (only crafted files have them) continues in a hash map.
     int32_t& first = group.firstIndex[index];
     if (first < 0) {
-        first = static_cast<int32_t>(append());
+        first = append();
         return static_cast<uint32_t>(first);
     }
-    const size_t at = static_cast<size_t>(first);
-    const bool sameNormal = !normal || std::memcmp(&group.normals[3 * at], normal, 3 * sizeof(float)) == 0;
-    const bool sameTexCoord = !texCoord || std::memcmp(&group.texCoords[2 * at], texCoord, 2 * sizeof(float)) == 0;
-    if (sameNormal && sameTexCoord) return static_cast<uint32_t>(first);
+    int32_t candidate = first;
+    for (int listed = 1;; ++listed) {
+        if (sameAttributes(candidate)) return static_cast<uint32_t>(candidate);
+        const int32_t next = group.nextSame[static_cast<size_t>(candidate)];
+        if (next >= 0) {
+            candidate = next;
+            continue;
+        }
+        if (listed < kListedAttributeSets) {
+            const int32_t added = append();
+            group.nextSame[static_cast<size_t>(candidate)] = added;
+            return static_cast<uint32_t>(added);
+        }
+        break;
+    }
     VertexKey key{};
     key.words[0] = index;
     if (normal) std::memcpy(&key.words[1], normal, 3 * sizeof(float));
     if (texCoord) std::memcpy(&key.words[4], texCoord, 2 * sizeof(float));
     const auto found = group.keyedIndex.find(key);
     if (found != group.keyedIndex.end()) return found->second;
-    const uint32_t added = append();
+    const auto added = static_cast<uint32_t>(append());
     group.keyedIndex.emplace(key, added);
     return added;
 }
