@@ -33,6 +33,7 @@ void LodModel::buildFromBytes() {
     nextNodeIndex = 0;
     nestingDepth_ = 0;
     dataBase = 0;
+    problems = LoadProblems{};
     nodeCount = readInt32(file);
     if (nodeCount < 0) return;  // the table cannot exist: no root
     // Only the entries the file actually holds are read; entries a damaged
@@ -120,13 +121,15 @@ NodePtr LodModel::createNode(int32_t offset) {
         const int32_t code = nodeTypeAt(nextNodeIndex);
         ++nextNodeIndex;
         if (code < 0 || code >= kNodeTypeCount) {
-            std::printf("Node Table Error:  Type out of range.\n");
+            if (printProblems) std::printf("Node Table Error:  Type out of range.\n");
+            ++problems.typeOutOfRange;
             break;
         }
         if (code == NODE_UNUSED) break;
         if (!file.seek(dataBase + current)) break;
         if (nestingDepth_ > kMaxNestingDepth) {
-            std::printf("Node Table Error:  Nesting too deep.\n");
+            if (printProblems) std::printf("Node Table Error:  Nesting too deep.\n");
+            ++problems.nestingTooDeep;
             break;
         }
         NodePtr node = constructNode(code);

@@ -22,6 +22,16 @@ namespace mevlo {
 // over the tree (loading, conversion, listing, serializing, teardown).
 constexpr int32_t kMaxNestingDepth = 1000;
 
+// What went wrong while a file was loaded, by kind. Loading goes on past
+// each of these with what could be built; the counts let a summary say how
+// damaged a file is without parsing the printed messages.
+struct LoadProblems {
+    int64_t typeOutOfRange = 0;         // "Node Table Error:  Type out of range."
+    int64_t nestingTooDeep = 0;         // "Node Table Error:  Nesting too deep."
+    int64_t unknownPrimitiveTypes = 0;  // "  FUBAR!"
+    int64_t unreadableTables = 0;       // a table whose offset or count does not fit the file
+};
+
 class LodModel {
 public:
     LodModel();
@@ -41,10 +51,14 @@ public:
     // loaded file, or null when readAt would fail.
     const uint8_t* readBlock(int32_t offset, int64_t size) const;
 
+    // A table of count entries at offset; absent (and counted as a loading
+    // problem) when it does not fit the file.
     template <typename T>
-    PackedTable<T> readTable(int32_t offset, int32_t count) const {
+    PackedTable<T> readTable(int32_t offset, int32_t count) {
         if (count <= 0) return {};
-        return PackedTable<T>(readBlock(offset, static_cast<int64_t>(count) * PackedTable<T>::kEntrySize), count);
+        const uint8_t* block = readBlock(offset, static_cast<int64_t>(count) * PackedTable<T>::kEntrySize);
+        if (!block) ++problems.unreadableTables;
+        return PackedTable<T>(block, count);
     }
 
     // The node factory: builds the node at offset (and its whole chain and
@@ -70,6 +84,10 @@ public:
     NodePtr root;
     ByteStream file;
     int64_t dataBase = 0;
+    LoadProblems problems;
+    // Whether loading problems are printed as they are found (they are
+    // always counted in `problems`).
+    bool printProblems = true;
 
 private:
     void buildFromBytes();

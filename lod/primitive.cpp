@@ -27,7 +27,8 @@ void Primitive::readPrimitive(LodModel& lodModel, LodNode* holder) {
     if (isKnownPrimitiveType(type)) {
         bits = PrimitiveFlags[type];
     } else {
-        std::printf("  FUBAR!\n");
+        if (lodModel.printProblems) std::printf("  FUBAR!\n");
+        ++lodModel.problems.unknownPrimitiveTypes;
     }
     vertexCount = readInt32(in);
     vertexIndices = lodModel.readTable<int32_t>(readInt32(in), vertexCount);
