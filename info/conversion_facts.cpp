@@ -1,0 +1,141 @@
+#include "info/conversion_facts.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "convert/tree_walk.h"
+#include "lod/primitive.h"
+#include "lod/subtree_node.h"
+#include "out3ds/convert.h"
+#include "out3ds/scene.h"
+
+namespace mevlo {
+
+namespace {
+
+bool isFinite(const Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+void extend(Bounds& bounds, const Vec3& position) {
+    // A bound of -0 reads as 0.
+    const Vec3 v{position.x + 0.0f, position.y + 0.0f, position.z + 0.0f};
+    if (!bounds.present) {
+        bounds = Bounds{true, v, v};
+        return;
+    }
+    // Positions are finite here, so plain comparisons do.
+    const auto lower = [](float a, float b) { return b < a ? b : a; };
+    const auto upper = [](float a, float b) { return b > a ? b : a; };
+    bounds.min = Vec3{lower(bounds.min.x, v.x), lower(bounds.min.y, v.y), lower(bounds.min.z, v.z)};
+    bounds.max = Vec3{upper(bounds.max.x, v.x), upper(bounds.max.y, v.y), upper(bounds.max.z, v.z)};
+}
+
+// 3DS axes (X, Y, Z) are LOD's (y, x, -z); glTF's (y, -z, -x) are then (X, Z, -Y).
+Vec3 gltfFrom3dsAxes(const Vec3& v) { return Vec3{v.x, v.z, -v.y}; }
+
+class FactsSink final : public TreeWalkSink {
+public:
+    explicit FactsSink(ModelFacts& facts) : facts_(facts), threeDs_(scene_) {}
+
+    bool openContainer(const SubTreeNode& node, int32_t mesh) override {
+        ++facts_.containers;
+        if (threeDsAlive_ && !threeDs_.openContainer(node, mesh)) stopThreeDs();
+        MeshFact fact;
+        if (node.vertexCount > 0) {
+            char name[16];
+            std::snprintf(name, sizeof name, "%04d", static_cast<int>(facts_.meshes % 10000));
+            fact.name = name;
+            fact.vertices = node.vertexCount;
+            ++facts_.meshes;
+            facts_.vertices += node.vertexCount;
+            addBounds(node);
+        }
+        meshes_.push_back(fact);
+        return true;
+    }
+
+    bool polygonFan(int32_t mesh, const Primitive& primitive, const LodNode& holder, const FanOutcome& fan) override {
+        const auto kept = static_cast<int64_t>(fan.kept.size());
+        facts_.triangles += kept;
+        facts_.droppedFaces += fan.dropped;
+        meshes_[static_cast<size_t>(mesh)].triangles += kept;
+        if (!isPointOrLinePrimitive(primitive)) ++facts_.polygons;
+        if (threeDsAlive_ && !threeDs_.polygonFan(mesh, primitive, holder, fan)) stopThreeDs();
+        return true;
+    }
+
+    // Points and segments are counted when they name vertices their
+    // container has, as the export keeps them.
+    bool pointOrLinePrimitive(int32_t mesh, const Primitive& primitive, const LodNode&) override {
+        const Int32Table& indices = primitive.vertexIndices;
+        const int64_t vertices = meshes_[static_cast<size_t>(mesh)].vertices;
+        const auto inRange = [&](int32_t i) { return static_cast<uint16_t>(indices.rawWord(i, 0)) < vertices; };
+        for (int32_t i = 0; i < indices.count(); ++i) {
+            if (primitive.type == 0 && inRange(i)) ++facts_.points;
+            if (primitive.type == 1 && i > 0 && inRange(i - 1) && inRange(i)) ++facts_.lineSegments;
+        }
+        return true;
+    }
+
+    // The largest meshes, once every mesh is complete (the start node's
+    // siblings add to its mesh after its children). Ties go to the first.
+    void finish() {
+        MeshFact& byVertices = facts_.largestByVertices;
+        MeshFact& byTriangles = facts_.largestByTriangles;
+        for (const MeshFact& fact : meshes_) {
+            if (fact.name.empty()) continue;
+            if (byVertices.name.empty() || fact.vertices > byVertices.vertices) byVertices = fact;
+            if (byTriangles.name.empty() || fact.triangles > byTriangles.triangles) byTriangles = fact;
+        }
+    }
+
+private:
+    void stopThreeDs() {
+        threeDsAlive_ = false;
+        facts_.tooLarge = threeDs_.overflow;
+    }
+
+    // The positions the conversion makes of the container's vertices, in
+    // both output axes. Ancestor transforms are bounded as in the
+    // conversion; past the bound the remaining meshes add no bounds.
+    void addBounds(const SubTreeNode& node) {
+        if (threeDsAlive_) {
+            // The 3DS mesh just made holds these positions already.
+            const MeshBuffer& mesh = scene_.mesh(scene_.meshCount() - 1);
+            for (int32_t i = 0; i < mesh.vertexCount(); ++i) extendBoth(mesh.vertex(i));
+            return;
+        }
+        int64_t ancestors = 0;
+        for (const LodNode* a = node.owner; a; a = a->owner)
+            if (a->type == NODE_DOF || a->type == NODE_XDOF) ++ancestors;
+        transforms_ += ancestors * node.vertexCount;
+        if (transforms_ > kMaxAncestorTransforms) return;
+        positions_.assign(static_cast<size_t>(node.vertexCount), Vec3{});
+        for (int32_t i = 0; i < node.vertexCount; ++i) node.getVertex(i, positions_[static_cast<size_t>(i)]);
+        applyAncestorTransforms(node, positions_.data(), node.vertexCount);
+        for (const Vec3& lod : positions_) extendBoth(toOutputAxes(lod));
+    }
+
+    void extendBoth(const Vec3& v) {
+        if (!isFinite(v)) return;
+        extend(facts_.bounds3ds, v);
+        extend(facts_.boundsGltf, gltfFrom3dsAxes(v));
+    }
+
+    ModelFacts& facts_;
+    Scene3ds scene_;
+    ConversionState threeDs_;
+    bool threeDsAlive_ = true;
+    std::vector<MeshFact> meshes_;  // by walk mesh number
+    std::vector<Vec3> positions_;
+    int64_t transforms_ = 0;
+};
+
+}  // namespace
+
+void collectConversionFacts(const LodNode* start, ModelFacts& facts) {
+    FactsSink sink(facts);
+    walkTree(start, sink);
+    sink.finish();
+}
+
+}  // namespace mevlo
