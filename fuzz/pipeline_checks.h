@@ -13,6 +13,11 @@
 #include <vector>
 
 #include "common/byte_order.h"
+#include "common/json_writer.h"
+#include "info/conversion_facts.h"
+#include "info/facts_json.h"
+#include "info/facts_text.h"
+#include "info/model_facts.h"
 #include "lod/listing/listing_size.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
@@ -111,10 +116,28 @@ inline ConversionOutcome convertModel(const mevlo::LodModel& model) {
 }
 
 // Load, convert, encode. "" when the result is sound, else what is wrong.
+// What lodtool info says of the model must agree with the conversion: the
+// same limit when it fails, the same meshes and dropped faces when not.
+inline std::string checkInfoAgrees(const mevlo::LodModel& model, const ConversionOutcome& outcome) {
+    mevlo::ModelFacts facts;
+    mevlo::collectTreeFacts(model, facts);
+    mevlo::collectConversionFacts(model.root.get(), facts);
+    mevlo::JsonWriter json;
+    mevlo::writeFactsJson(facts, json);
+    if (mevlo::formatFactsText(facts, false).empty() || json.text().empty()) return "info wrote nothing";
+    if (outcome.failed) return limitOf(facts.tooLarge) == outcome.limit ? "" : "info names another 3DS limit";
+    if (!facts.tooLarge.empty()) return "info refuses a model mevlo converts";
+    if (facts.containers != outcome.meshCount) return "info counts other containers than the conversion";
+    if (facts.droppedFaces != outcome.droppedFaces) return "info counts other dropped faces than the conversion";
+    return "";
+}
+
 inline std::string checkConversion(const uint8_t* data, size_t size) {
     mevlo::LodModel model;
     model.loadBytes(data, size);
     const ConversionOutcome outcome = convertModel(model);
+    const std::string info = checkInfoAgrees(model, outcome);
+    if (!info.empty()) return info;
     if (outcome.failed) {
         if (outcome.limit.rfind("Model too large:", 0) != 0) return "conversion failed without a capacity line";
         return "";

@@ -76,6 +76,10 @@ bool ConversionState::polygonFan(int32_t meshNumber, const Primitive&, const Lod
 }
 
 void applyAncestorTransforms(const SubTreeNode& node, MeshBuffer& mesh) {
+    if (mesh.vertexCount() > 0) applyAncestorTransforms(node, &mesh.vertex(0), mesh.vertexCount());
+}
+
+void applyAncestorTransforms(const SubTreeNode& node, Vec3* vertices, int32_t count) {
     for (const LodNode* ancestor = node.owner; ancestor; ancestor = ancestor->owner) {
         const Mat3* rotation = nullptr;
         const Vec3* translation = nullptr;
@@ -90,9 +94,7 @@ void applyAncestorTransforms(const SubTreeNode& node, MeshBuffer& mesh) {
         } else {
             continue;
         }
-        for (int32_t i = 0; i < mesh.vertexCount(); ++i) {
-            mesh.vertex(i) = transformPoint(*rotation, *translation, mesh.vertex(i));
-        }
+        for (int32_t i = 0; i < count; ++i) vertices[i] = transformPoint(*rotation, *translation, vertices[i]);
     }
 }
 

@@ -63,6 +63,8 @@ bool convertTree(const LodNode* start, ConversionState& state);
 // Applies the DOF and XDOF transforms found up the owner links of the node
 // to every vertex of its mesh, nearest ancestor first.
 void applyAncestorTransforms(const SubTreeNode& node, MeshBuffer& mesh);
+// The same for count positions held elsewhere.
+void applyAncestorTransforms(const SubTreeNode& node, Vec3* vertices, int32_t count);
 
 // (x, y, z) -> (y, x, -z). The sign of z is flipped bitwise, so +0.0 becomes
 // -0.0 and every other value keeps its bits apart from the sign.

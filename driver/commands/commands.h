@@ -10,5 +10,8 @@ int runRepackCommand(const char* inPath, const char* outPath);
 // lodtool export [options] MODEL.lod OUT | -o OUTDIR MODEL.lod...; argv
 // holds the arguments after the command word.
 int runExportCommand(int argc, char** argv);
+// lodtool info [--json] [--all] MODEL.lod...; argv holds the arguments
+// after the command word.
+int runInfoCommand(int argc, char** argv);
 
 }  // namespace mevlo
