@@ -88,11 +88,8 @@ void writeTextures(const ModelFacts& facts, JsonWriter& json) {
     json.endObject();
     json.key("notInRoot");
     json.beginArray();
-    for (const auto& entry : facts.texturesUsed) {
-        bool listed = false;
-        for (int32_t number : facts.rootTextures) listed = listed || number == entry.first;
-        if (!listed) json.value(entry.first);
-    }
+    for (const auto& entry : facts.texturesUsed)
+        if (!facts.rootListsTexture(entry.first)) json.value(entry.first);
     json.endArray();
     json.endObject();
 }

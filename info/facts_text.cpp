@@ -171,8 +171,7 @@ void printTextures(const ModelFacts& facts, TextReport& out, bool showAll) {
     size_t i = 0;
     for (const auto& [texture, primitives] : facts.texturesUsed) {
         if (!out.shows(i++, facts.texturesUsed.size())) break;
-        bool listed = false;
-        for (int32_t number : facts.rootTextures) listed = listed || number == texture;
+        const bool listed = facts.rootListsTexture(texture);
         out.line("    %-12d%10" PRId64 " %s%s", static_cast<int>(texture), primitives,
                  plural(primitives, "primitive", "primitives"), listed ? "" : "  (not in the Root's list)");
     }

@@ -71,6 +71,12 @@ struct ModelFacts {
     std::vector<int32_t> rootTextures;
     std::map<int32_t, int64_t> texturesUsed;  // texture number -> primitives
 
+    bool rootListsTexture(int32_t texture) const {
+        for (int32_t number : rootTextures)
+            if (number == texture) return true;
+        return false;
+    }
+
     // What the conversion makes of the tree (no capacity applied).
     int64_t containers = 0;
     int64_t meshes = 0;

@@ -9,6 +9,20 @@ namespace mevlo {
 
 namespace {
 
+// Opens the "extras": {"lod": { ... }} object every LOD-made element
+// carries; closeLodExtras closes both levels.
+void openLodExtras(JsonWriter& json) {
+    json.key("extras");
+    json.beginObject();
+    json.key("lod");
+    json.beginObject();
+}
+
+void closeLodExtras(JsonWriter& json) {
+    json.endObject();
+    json.endObject();
+}
+
 void writeNode(JsonWriter& json, const GltfNode& node) {
     json.beginObject();
     json.field("name", node.name);
@@ -62,13 +76,9 @@ void writePrimitive(JsonWriter& json, const GltfPrimitive& primitive) {
     json.field("mode", primitive.mode);
     if (primitive.material >= 0) json.field("material", primitive.material);
     if (primitive.hasColor) {
-        json.key("extras");
-        json.beginObject();
-        json.key("lod");
-        json.beginObject();
+        openLodExtras(json);
         json.field("color", primitive.color);
-        json.endObject();
-        json.endObject();
+        closeLodExtras(json);
     }
     json.endObject();
 }
@@ -92,15 +102,11 @@ void writeMaterial(JsonWriter& json, const GltfMaterial& material) {
     } else if (material.clip) {
         json.field("alphaMode", "MASK");
     }
-    json.key("extras");
-    json.beginObject();
-    json.key("lod");
-    json.beginObject();
+    openLodExtras(json);
     if (material.texture >= 0) json.field("texture", material.texture);
     json.field("alpha", material.alpha);
     json.field("clip", material.clip);
-    json.endObject();
-    json.endObject();
+    closeLodExtras(json);
     json.endObject();
 }
 

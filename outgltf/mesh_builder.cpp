@@ -328,27 +328,18 @@ std::vector<GltfPrimitive> GltfMeshBuilder::finish(GltfDocument& document) {
         shape.position = document.addFloatAccessor(group.positions, 3, true);
         if (group.withNormals) shape.normal = document.addFloatAccessor(group.normals, 3, false);
         if (group.withTexCoords) shape.texcoord = document.addFloatAccessor(group.texCoords, 2, false);
-        if (!group.triangles.empty()) {
-            GltfPrimitive triangles = shape;
-            triangles.mode = kGltfTriangles;
-            triangles.indices = document.addIndexAccessor(group.triangles);
-            group.triangleColor.applyTo(triangles);
-            primitives.push_back(triangles);
-        }
-        if (!group.points.empty()) {
-            GltfPrimitive points = shape;
-            points.mode = kGltfPoints;
-            points.indices = document.addIndexAccessor(group.points);
-            group.pointColor.applyTo(points);
-            primitives.push_back(points);
-        }
-        if (!group.lines.empty()) {
-            GltfPrimitive lines = shape;
-            lines.mode = kGltfLines;
-            lines.indices = document.addIndexAccessor(group.lines);
-            group.lineColor.applyTo(lines);
-            primitives.push_back(lines);
-        }
+        // One glTF primitive per kind of element the group holds.
+        const auto addPrimitive = [&](const std::vector<uint32_t>& indices, int32_t mode, const ColorCover& color) {
+            if (indices.empty()) return;
+            GltfPrimitive primitive = shape;
+            primitive.mode = mode;
+            primitive.indices = document.addIndexAccessor(indices);
+            color.applyTo(primitive);
+            primitives.push_back(primitive);
+        };
+        addPrimitive(group.triangles, kGltfTriangles, group.triangleColor);
+        addPrimitive(group.points, kGltfPoints, group.pointColor);
+        addPrimitive(group.lines, kGltfLines, group.lineColor);
         // Free the group's memory as soon as it is in the buffer.
         groupPtr.reset();
     }
