@@ -48,6 +48,7 @@ int runLodtool(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    mevlo::startConsoleOutput();
     const int status = runLodtool(argc, argv);
     // Whatever went to standard output must have arrived.
     return mevlo::finishConsoleOutput("lodtool") ? status : 1;

@@ -76,6 +76,7 @@ int runConversion(const char* inPath, const char* outPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    mevlo::startConsoleOutput();
     if (argc != 3) {
         std::cerr << "Invalid syntax! Usage mevlo inFile.lod outFile.3ds\n";
         return 1;

@@ -5,7 +5,11 @@
 #include <cstring>
 #include <iostream>
 
+#include "io/platform.h"
+
 namespace mevlo {
+
+void startConsoleOutput() { platform::prepareConsole(); }
 
 bool finishConsoleOutput(const char* program) {
     // std::cout writes through stdout (the streams stay synchronised), so

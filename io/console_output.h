@@ -5,6 +5,10 @@
 
 namespace mevlo {
 
+// Called first in main: sets the console up for the UTF-8 text the
+// programs print (paths with any character).
+void startConsoleOutput();
+
 // Flushes standard output (it stays open: the streams flush it again at
 // exit). After a write or flush error at any point of the run, prints
 // "<program>: standard output: <reason>" on standard error and returns

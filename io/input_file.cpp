@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <system_error>
+
+#include "io/platform.h"
 
 namespace mevlo {
 
@@ -60,20 +60,15 @@ struct CloseFile {
 }  // namespace
 
 bool readInputFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    errno = 0;
+    int openError = 0;
     // Closed on every way out, an allocation failure included.
-    const std::unique_ptr<std::FILE, CloseFile> in(std::fopen(path.c_str(), "rb"));
+    const std::unique_ptr<std::FILE, CloseFile> in(platform::openInput(path, openError));
     if (!in) {
-        error = describe(path, "cannot open", errno);
+        error = describe(path, "cannot open", openError);
         return false;
     }
     // Only a regular file's size is a size (a directory's is not).
-    std::error_code ec;
-    int64_t sizeHint = -1;
-    if (std::filesystem::is_regular_file(path, ec)) {
-        const auto size = std::filesystem::file_size(path, ec);
-        if (!ec) sizeHint = static_cast<int64_t>(size);
-    }
+    const int64_t sizeHint = platform::regularFileSize(path);
     errno = 0;
     const bool ok = readWholeStream(in.get(), bytes, sizeHint);
     const int err = errno;

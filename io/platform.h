@@ -1,11 +1,13 @@
 // The operating-system calls the file layer needs, behind a few functions so
-// that each platform supplies its own implementation (platform_posix.cpp).
+// that each platform supplies its own implementation (platform_posix.cpp,
+// platform_windows.cpp). Paths are UTF-8 on every platform.
 // Every function reports failure through its result and an errno-style code
 // (0 when the failure has no code); none of them throws.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace mevlo {
@@ -54,6 +56,15 @@ void removeTemporary(const std::string& tempPath);
 
 // The text of an error code.
 std::string errorText(int err);
+
+// Opens a file for binary reading; on failure err holds the errno value.
+std::FILE* openInput(const std::string& path, int& err);
+// The size of a regular file, or -1 for anything else (a directory, a
+// device, a path that does not exist).
+int64_t regularFileSize(const std::string& path);
+
+// Makes the console show the UTF-8 text the programs print.
+void prepareConsole();
 
 }  // namespace platform
 }  // namespace mevlo

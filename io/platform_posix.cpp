@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "io/platform.h"
 
@@ -286,6 +288,22 @@ void removeTemporary(const std::string& tempPath) {
 }
 
 std::string errorText(int err) { return std::strerror(err); }
+
+std::FILE* openInput(const std::string& path, int& err) {
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    err = file ? 0 : errno;
+    return file;
+}
+
+int64_t regularFileSize(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return -1;
+    const auto size = std::filesystem::file_size(path, ec);
+    return ec ? -1 : static_cast<int64_t>(size);
+}
+
+void prepareConsole() {}  // terminals take the bytes as they come
 
 }  // namespace platform
 }  // namespace mevlo

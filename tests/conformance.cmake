@@ -10,8 +10,8 @@ cmake_path(ABSOLUTE_PATH MEVLO_CONFORMANCE_DIR BASE_DIRECTORY "${PROJECT_BINARY_
 
 add_executable(conformance_runner
   ${CMAKE_CURRENT_LIST_DIR}/conformance/conformance_runner.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/conformance/output_compare.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/conformance/process_runner.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/conformance/output_compare.cpp)
+target_link_libraries(conformance_runner PRIVATE mevlo_test_process)
 add_dependencies(conformance_runner mevlo lodtool)
 
 add_test(NAME conformance

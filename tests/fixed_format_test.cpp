@@ -1,4 +1,6 @@
-// The listing's float formatter must print exactly what printf("%f") does.
+// The listing's float formatter must print exactly what printf("%f") does
+// for finite values, and spell infinities and NaNs with their sign on every
+// system.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,7 +18,12 @@ void expectSameAsPrintf(float value) {
     char ours[mevlo::kFixedFormatBufferSize];
     char reference[mevlo::kFixedFormatBufferSize];
     const int length = mevlo::formatFixed6(value, ours);
-    std::snprintf(reference, sizeof reference, "%f", static_cast<double>(value));
+    if (std::isfinite(value)) {
+        std::snprintf(reference, sizeof reference, "%f", static_cast<double>(value));
+    } else {
+        std::snprintf(reference, sizeof reference, "%s%s", std::signbit(value) ? "-" : "",
+                      std::isnan(value) ? "nan" : "inf");
+    }
     ASSERT_STREQ(ours, reference) << "bits " << std::hex << mevlo::bitsOfFloat(value);
     ASSERT_EQ(length, static_cast<int>(std::strlen(reference)));
 }
@@ -29,6 +36,7 @@ TEST(FixedFormat, SpecialValuesAndRoundingTiesMatchPrintf) {
                             std::numeric_limits<float>::denorm_min(), std::numeric_limits<float>::min(),
                             std::numeric_limits<float>::max(), std::numeric_limits<float>::infinity(),
                             -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(),
+                            -std::numeric_limits<float>::quiet_NaN(), mevlo::floatFromBits(0xFF800001u),
                             std::ldexp(1.0f, 42), std::ldexp(1.0f, 43), std::nextafter(std::ldexp(1.0f, 43), 0.0f)};
     for (float v : values) expectSameAsPrintf(v);
     // Halfway cases: k + 0.5 millionths, exactly representable near powers of two.

@@ -80,7 +80,7 @@ protected:
     // million nodes is not worth reading back).
     ToolRun run(const std::string& binary, const std::vector<std::string>& arguments, bool keepOut = true) const {
         RunOptions options;
-        if (!keepOut) options.stdoutPath = "/dev/null";
+        if (!keepOut) options.stdoutPath = testprocess::kDiscardOutput;
         return runBuiltCommand(dir_.path(), binary, arguments, options);
     }
 

@@ -43,6 +43,7 @@ TEST_F(LodtoolCli, ListPrintsTheLoadingMessagesThenTheListing) {
 
     const ToolRun run = lodtool({"list", model});
     EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.nativeLineEnds) << "console lines must end as the system's other tools end them";
     EXPECT_EQ(run.out,
               "Node Table Error:  Type out of range.\n"
               ";BEGIN ROOT\nSCRIPT 0\n\n\nSUBTREE\nSUBTREEEND\n;END ROOT\n");

@@ -55,6 +55,23 @@ TEST_F(LodtoolRepack, WritesTheSerializedModelAndPrintsOnlyTheLoadingMessages) {
     EXPECT_EQ(readBytes(again), expected);
 }
 
+// A UTF-8 path with characters of several scripts, written over in place:
+// on Windows outside any ANSI code page.
+TEST_F(LodtoolRepack, InPlaceRepackOfAPathWithAnyCharacter) {
+    const auto built = buildLod(root({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {cp(prim(2, {0, 1, 2}))}));
+    const fs::path model = dir_.path() / fs::u8path(u8"mod\u00e8le \u00f1 \u6a21\u578b.lod");
+    writeBytes(model, built.bytes);
+    const RepackRun run = repack(model.u8string(), model.u8string());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+
+    const Loaded loaded = load(built.bytes);
+    std::vector<uint8_t> expected;
+    std::string error;
+    ASSERT_TRUE(mevlo::writeLodFile(*loaded.model, expected, error));
+    EXPECT_EQ(readBytes(model), expected);
+}
+
 TEST_F(LodtoolRepack, EveryBundledSampleRepacksToItselfOnTheSecondPass) {
     int samples = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(MEVLO_SOURCE_DIR) / "samples")) {

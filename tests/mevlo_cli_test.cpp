@@ -160,12 +160,32 @@ TEST_F(MevloCommand, OutputThatCannotBeCreatedOrWrittenFailsNamingThePath) {
     EXPECT_EQ(full.out.substr(full.out.size() - tail.size()), tail);
 }
 
+// Paths are UTF-8 on every system; on Windows a path outside the user's
+// ANSI code page must work too.
+TEST_F(MevloCommand, PathsWithAnyCharacterConvert) {
+    const BuiltLod built = buildLod(root({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {cp(prim(2, {0, 1, 2}))}));
+    const fs::path in = dir.path() / fs::u8path(u8"mod\u00e8le \u00f1 \u6a21\u578b.lod");
+    const fs::path out = dir.path() / fs::u8path(u8"sortie \u00f1 \u6a21\u578b.3ds");
+    writeBytes(in, built.bytes);
+    const RunResult r = run({in.u8string(), out.u8string()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find(facts(in.u8string(), out.u8string(), 2)), std::string::npos) << r.out;
+
+    const Loaded loaded = load(built);
+    Scene3ds scene;
+    ConversionState state(scene);
+    ASSERT_TRUE(convertTree(loaded.root(), state));
+    const std::vector<uint8_t> expected = encode3ds(scene);
+    EXPECT_EQ(readBytes(out), expected);
+}
+
 TEST_F(MevloCommand, EveryBundledSampleConverts) {
     int samples = 0;
     for (const auto& entry : fs::directory_iterator(fs::path(MEVLO_SOURCE_DIR) / "samples")) {
         if (entry.path().extension() != ".lod") continue;
         ++samples;
-        const fs::path out = dir / entry.path().filename().replace_extension(".3ds");
+        const fs::path out = dir.path() / entry.path().filename().replace_extension(".3ds");
         const RunResult r = run({entry.path().string(), out.string()});
         EXPECT_EQ(r.status, 0) << entry.path();
         EXPECT_EQ(r.err, "") << entry.path();

@@ -2,7 +2,9 @@
 // when completely written, write errors on standard output fail the run, and
 // running out of memory is an error message, not an abort.
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -37,9 +39,16 @@ std::vector<std::string> namesIn(const fs::path& dir) {
 // process is killed in the middle of the write).
 const char* const kFileSizeLimits[] = {"ulimit -f 32; trap '' XFSZ;", "ulimit -f 32;"};
 
+#if defined(_WIN32)
+constexpr bool kNoPosixShell = true;
+#else
+constexpr bool kNoPosixShell = false;
+#endif
+
 }  // namespace
 
 TEST(OutputSafety, WriteOverTheInputThatFailsLeavesItByteIdenticalAndNoTemporaryFile) {
+    if (kNoPosixShell) GTEST_SKIP() << "needs a POSIX shell's ulimit -f and SIGXFSZ; Windows has neither";
     for (const char* limit : kFileSizeLimits) {
         const ScratchDir dir;
         const std::vector<uint8_t> model = modelOfSomeSize();
@@ -72,6 +81,9 @@ TEST(OutputSafety, WriteOverTheInputThatFailsLeavesItByteIdenticalAndNoTemporary
 // the link stays; a replaced file keeps its mode; an output that is never
 // committed leaves the target as it was.
 TEST(OutputSafety, AtomicOutputKeepsLinksAndModesAndDiscardsWhatIsNotCommitted) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "POSIX file modes and symbolic links";
+#else
     const ScratchDir dir;
     const fs::path real = dir / "real.bin";
     const fs::path link = dir / "link.bin";
@@ -95,6 +107,7 @@ TEST(OutputSafety, AtomicOutputKeepsLinksAndModesAndDiscardsWhatIsNotCommitted) 
     }
     EXPECT_EQ(readBytes(real), (std::vector<uint8_t>{4, 5}));
     EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"link.bin", "real.bin"}));
+#endif
 }
 
 TEST(OutputSafety, ListingToAFullDeviceFailsWithTheReason) {
@@ -117,6 +130,7 @@ TEST(OutputSafety, AnInputLargerThanTheMemoryAtHandIsRefusedInOneLine) {
     GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
 #endif
 #endif
+    if (kNoPosixShell) GTEST_SKIP() << "needs a POSIX shell's ulimit -v; Windows has no address space limit";
     const ScratchDir dir;
     const fs::path lod = dir / "huge.lod";
     writeBytes(lod, {});

@@ -3,26 +3,36 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
 
 namespace lodtest {
 
-// A directory of the test's own, made with mkdtemp so that the suites of
-// several build folders can run at once; removed with its content.
+// A directory of the test's own, under a fresh random name (created only
+// when no such name exists, as mkdtemp does) so that the suites of several
+// build folders can run at once; removed with its content.
 class ScratchDir {
 public:
     ScratchDir() {
-        std::string pattern = (std::filesystem::path(testing::TempDir()) / "mevlo_test_XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot create a directory from " << pattern;
-        path_ = pattern;
+        std::random_device seed;
+        std::mt19937_64 random((static_cast<uint64_t>(seed()) << 32) ^ seed());
+        const std::filesystem::path base(testing::TempDir());
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            char name[32];
+            std::snprintf(name, sizeof name, "mevlo_test_%012llx",
+                          static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+            std::error_code error;
+            if (std::filesystem::create_directory(base / name, error)) path_ = base / name;
+        }
+        if (path_.empty()) ADD_FAILURE() << "cannot create a scratch directory in " << base;
     }
     ~ScratchDir() {
         std::error_code ignored;

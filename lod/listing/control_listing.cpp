@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "lod/control_nodes.h"
+#include "lod/listing/fixed_format.h"
 #include "lod/listing/indent.h"
 
 namespace mevlo {
@@ -53,8 +54,8 @@ void printSplitBranch(const LodNode* head) {
 
 void SplitNode::printNode() const {
     printIndent();
-    std::printf("SPLIT; %f,%f,%f,%f\n", static_cast<double>(plane[0]), static_cast<double>(plane[1]),
-                static_cast<double>(plane[2]), static_cast<double>(plane[3]));
+    std::printf("SPLIT; %s,%s,%s,%s\n", Fixed6Text(plane[0]).c_str(), Fixed6Text(plane[1]).c_str(),
+                Fixed6Text(plane[2]).c_str(), Fixed6Text(plane[3]).c_str());
     printSplitBranch(branchA.get());
     printLine("SPLITB\n");
     printSplitBranch(branchB.get());
@@ -84,7 +85,7 @@ void printOperand(int8_t kind, int32_t asInt, float asFloat) {
     } else if (kind == RC_OPERAND_VAR) {
         std::printf("var%d ", asInt);
     } else {
-        std::printf("%f ", static_cast<double>(asFloat));
+        std::printf("%s ", Fixed6Text(asFloat).c_str());
     }
 }
 
@@ -95,7 +96,7 @@ void printOperand(int8_t kind, int32_t asInt, float asFloat) {
 void RcNode::printNode() const {
     printIndent();
     if (rcType == RC_ZBIAS) {
-        std::printf("ZBIAS %f\n", static_cast<double>(argFloat(1)));
+        std::printf("ZBIAS %s\n", Fixed6Text(argFloat(1)).c_str());
         return;
     }
     if (rcType != RC_DOFMATH) return;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "common/byte_order.h"
 
@@ -9,13 +10,20 @@ namespace mevlo {
 
 // A float is m * 2^e with a 24-bit m. Below 2^43 (e < 19) the products
 // m * 2^e * 10^6 and m * 10^6 fit 64 bits, so value * 10^6 is rounded
-// exactly in integers. Larger values, infinities and NaNs go through printf.
+// exactly in integers. Larger values go through printf, which every C
+// runtime prints exactly.
 int formatFixed6(float value, char* out) {
     const uint32_t bits = bitsOfFloat(value);
     const bool negative = (bits >> 31) != 0;
     const uint32_t biasedExponent = (bits >> 23) & 0xFF;
     const uint32_t fraction = bits & 0x7FFFFF;
-    if (biasedExponent == 0xFF || biasedExponent >= 150 + 19)
+    if (biasedExponent == 0xFF) {
+        const char* text = fraction ? (negative ? "-nan" : "nan") : (negative ? "-inf" : "inf");
+        const size_t length = std::strlen(text);
+        std::memcpy(out, text, length + 1);
+        return static_cast<int>(length);
+    }
+    if (biasedExponent >= 150 + 19)
         return std::snprintf(out, kFixedFormatBufferSize, "%f", static_cast<double>(value));
 
     const uint64_t mantissa = biasedExponent ? (fraction | 0x800000u) : fraction;

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "common/byte_order.h"
+#include "lod/listing/fixed_format.h"
 #include "lod/listing/indent.h"
 #include "lod/transform_nodes.h"
 
@@ -19,15 +20,15 @@ void printHinge(const Mat3& rotation, const Vec3& translation) {
     const float endX = rotation.at(0, 0) + translation.x;
     const float endY = rotation.at(1, 0) + translation.y;
     const float endZ = rotation.at(2, 0) + translation.z;
-    std::printf("HINGE=%f %f %f %f %f %f", static_cast<double>(translation.x), static_cast<double>(translation.y),
-                static_cast<double>(translation.z), static_cast<double>(endX), static_cast<double>(endY),
-                static_cast<double>(endZ));
+    std::printf("HINGE=%s %s %s %s %s %s", Fixed6Text(translation.x).c_str(), Fixed6Text(translation.y).c_str(),
+                Fixed6Text(translation.z).c_str(), Fixed6Text(endX).c_str(), Fixed6Text(endY).c_str(),
+                Fixed6Text(endZ).c_str());
 }
 
 void printVectorLine(const char* keyword, int32_t dofId, const Vec3& vector) {
     printIndent();
-    std::printf("%s ID=%d VECTOR=%f,%f,%f ", keyword, dofId, static_cast<double>(vector.x),
-                static_cast<double>(vector.y), static_cast<double>(vector.z));
+    std::printf("%s ID=%d VECTOR=%s,%s,%s ", keyword, dofId, Fixed6Text(vector.x).c_str(),
+                Fixed6Text(vector.y).c_str(), Fixed6Text(vector.z).c_str());
 }
 
 }  // namespace
@@ -38,9 +39,9 @@ void DofLimitsNode::printLimitWords() const {
     if (flags & DOF_CLAMP) std::fputs("CLAMP ", stdout);
     if (flags & DOF_SUBRANGE) std::fputs("SUBRANGE ", stdout);
     if (flags & (DOF_SUBRANGE | DOF_CLAMP)) {
-        std::printf("MIN=%f MAX=%f ", static_cast<double>(minimum), static_cast<double>(maximum));
+        std::printf("MIN=%s MAX=%s ", Fixed6Text(minimum).c_str(), Fixed6Text(maximum).c_str());
     }
-    if (bitsOfFloat(multiplier) != kOneBits) std::printf("MULTIPLIER=%f ", static_cast<double>(multiplier));
+    if (bitsOfFloat(multiplier) != kOneBits) std::printf("MULTIPLIER=%s ", Fixed6Text(multiplier).c_str());
 }
 
 void DofNode::printNode() const {
@@ -85,11 +86,11 @@ void ScaleNode::printNode() const {
 void SlotNode::printNode() const {
     const float* m = rotation.m;
     printIndent();
-    std::printf("SLOT ID=%d POS=%f,%f,%f MATRIX=%f,%f,%f, %f,%f,%f, %f,%f,%f\n", slotId,
-                static_cast<double>(position.x), static_cast<double>(position.y), static_cast<double>(position.z),
-                static_cast<double>(m[0]), static_cast<double>(m[1]), static_cast<double>(m[2]),
-                static_cast<double>(m[3]), static_cast<double>(m[4]), static_cast<double>(m[5]),
-                static_cast<double>(m[6]), static_cast<double>(m[7]), static_cast<double>(m[8]));
+    std::printf("SLOT ID=%d POS=%s,%s,%s MATRIX=%s,%s,%s, %s,%s,%s, %s,%s,%s\n", slotId,
+                Fixed6Text(position.x).c_str(), Fixed6Text(position.y).c_str(), Fixed6Text(position.z).c_str(),
+                Fixed6Text(m[0]).c_str(), Fixed6Text(m[1]).c_str(), Fixed6Text(m[2]).c_str(), Fixed6Text(m[3]).c_str(),
+                Fixed6Text(m[4]).c_str(), Fixed6Text(m[5]).c_str(), Fixed6Text(m[6]).c_str(), Fixed6Text(m[7]).c_str(),
+                Fixed6Text(m[8]).c_str());
 }
 
 }  // namespace mevlo

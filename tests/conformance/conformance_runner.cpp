@@ -10,12 +10,12 @@
 // is kept for inspection. Exit status: 0 all passed, 1 some failed, 2 usage or
 // setup error, 77 corpus absent (reported as skipped by CTest).
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -28,6 +28,8 @@ namespace fs = std::filesystem;
 
 namespace conformance {
 namespace {
+
+using testprocess::ProcessResult;
 
 constexpr int kExitSkipped = 77;
 constexpr int kExitSetupError = 2;
@@ -52,12 +54,14 @@ class CommandCheck {
       fs::copy_file(caseDir_ / "in.lod", workDir_ / "in.lod", error);
     }
     if (error) {
-      fail(formatText("cannot prepare %s: %s", workDir_.c_str(), error.message().c_str()));
+      fail(formatText("cannot prepare %s: %s", workDir_.string().c_str(), error.message().c_str()));
       return false;
     }
-    result_ = runProcess(argv, workDir_.string(), captureDir_.string(), kTimeoutSeconds);
+    result_ = testprocess::runProcess(argv, workDir_.string(), captureDir_.string(), kTimeoutSeconds);
     if (!result_.started) {
       fail(result_.failure);
+    } else if (!result_.nativeLineEnds) {
+      fail("console text has lines without the platform's line end");
     }
     return result_.started;
   }
@@ -75,7 +79,7 @@ class CommandCheck {
   void expectExit(int status) {
     if (!result_.exited || result_.exitStatus != status) {
       fail(formatText("exit: expected %d, got %s", status,
-                      describeEnd(result_, kTimeoutSeconds).c_str()));
+                      testprocess::describeEnd(result_, kTimeoutSeconds).c_str()));
     }
   }
 
@@ -257,7 +261,29 @@ std::vector<fs::path> findCases(const fs::path& corpus) {
 std::string findExecutable(const char* path) {
   std::error_code error;
   const fs::path absolute = fs::absolute(path, error);
-  return !error && access(absolute.c_str(), X_OK) == 0 ? absolute.string() : std::string();
+  const fs::file_status status = fs::status(absolute, error);
+  const bool runnable = !error && fs::is_regular_file(status) &&
+                        (status.permissions() & fs::perms::owner_exec) != fs::perms::none;
+  return runnable ? absolute.string() : std::string();
+}
+
+// A new, empty folder of our own under the system's temporary folder.
+bool makeScratchFolder(fs::path& folder) {
+  std::error_code error;
+  const fs::path base = fs::temp_directory_path(error);
+  if (error) {
+    return false;
+  }
+  std::mt19937_64 random(static_cast<uint64_t>(
+      std::chrono::steady_clock::now().time_since_epoch().count()));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    folder = base / formatText("mevlo-conformance-%016llx",
+                               static_cast<unsigned long long>(random()));
+    if (fs::create_directory(folder, error)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 int runConformance(int argc, char** argv) {
@@ -268,7 +294,7 @@ int runConformance(int argc, char** argv) {
   const fs::path corpus(argv[3]);
   std::error_code error;
   if (!fs::is_directory(corpus, error)) {
-    std::printf("SKIPPED: conformance corpus not found at %s\n", corpus.c_str());
+    std::printf("SKIPPED: conformance corpus not found at %s\n", corpus.string().c_str());
     return kExitSkipped;
   }
   const Tools tools{findExecutable(argv[1]), findExecutable(argv[2])};
@@ -283,17 +309,15 @@ int runConformance(int argc, char** argv) {
                                [&](const fs::path& c) { return c.filename() != argv[4]; }),
                 cases.end());
     if (cases.empty()) {
-      std::fprintf(stderr, "No case named %s in %s\n", argv[4], corpus.c_str());
+      std::fprintf(stderr, "No case named %s in %s\n", argv[4], corpus.string().c_str());
       return kExitSetupError;
     }
   }
-  std::string scratchTemplate =
-      (fs::temp_directory_path(error) / "mevlo-conformance-XXXXXX").string();
-  if (error || mkdtemp(&scratchTemplate[0]) == nullptr) {
+  fs::path scratch;
+  if (!makeScratchFolder(scratch)) {
     std::fprintf(stderr, "Cannot create a scratch folder\n");
     return kExitSetupError;
   }
-  const fs::path scratch(scratchTemplate);
 
   size_t failed = 0;
   for (const fs::path& caseDir : cases) {
@@ -303,7 +327,7 @@ int runConformance(int argc, char** argv) {
   }
   std::printf("%zu cases, %zu failed\n", cases.size(), failed);
   if (singleCase) {
-    std::printf("Outputs kept in %s\n", scratch.c_str());
+    std::printf("Outputs kept in %s\n", scratch.string().c_str());
   } else {
     fs::remove_all(scratch, error);
   }

@@ -7,8 +7,15 @@
 
 namespace conformance {
 
+// MinGW's C++ runtime formats with its own (C99) printf, not the system's.
+#if defined(__MINGW32__)
+#define CONFORMANCE_PRINTF_FORMAT gnu_printf
+#else
+#define CONFORMANCE_PRINTF_FORMAT printf
+#endif
+
 // printf-style formatting into a std::string, for building report lines.
-__attribute__((format(printf, 1, 2))) inline std::string formatText(const char* format, ...) {
+__attribute__((format(CONFORMANCE_PRINTF_FORMAT, 1, 2))) inline std::string formatText(const char* format, ...) {
   va_list args;
   va_start(args, format);
   va_list argsCopy;

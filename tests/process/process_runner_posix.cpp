@@ -9,14 +9,21 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <thread>
 
-#include "runner_support.h"
+#include "console_capture.h"
 
-namespace conformance {
+namespace testprocess {
+
+const char* const kDiscardOutput = "/dev/null";
+
 namespace {
+
+std::string errnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
 // A runaway program that prints in a loop must not fill the disk before its
 // time runs out: every expected output of the corpus is far below this.
@@ -91,9 +98,10 @@ std::optional<int> waitWithDeadline(pid_t pid, int timeoutSeconds, bool& timedOu
 }  // namespace
 
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& workDir,
-                         const std::string& captureDir, int timeoutSeconds) {
+                         const std::string& captureDir, int timeoutSeconds, const std::string& stdoutPath) {
   ProcessResult result;
-  const std::string outPath = captureDir + "/stdout";
+  const bool keepStdout = stdoutPath.empty();
+  const std::string outPath = keepStdout ? captureDir + "/stdout" : stdoutPath;
   const std::string errPath = captureDir + "/stderr";
   std::vector<char*> args;
   for (const std::string& arg : argv) {
@@ -104,7 +112,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
   std::fflush(nullptr);  // nothing buffered may be written twice by the child
   const pid_t pid = fork();
   if (pid < 0) {
-    result.failure = formatText("fork failed: %s", std::strerror(errno));
+    result.failure = errnoText("fork failed");
     return result;
   }
   if (pid == 0) {
@@ -113,7 +121,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
   setpgid(pid, pid);  // also here, so the group exists before any kill
   const std::optional<int> waited = waitWithDeadline(pid, timeoutSeconds, result.timedOut);
   if (!waited) {
-    result.failure = formatText("waitpid failed: %s", std::strerror(errno));
+    result.failure = errnoText("waitpid failed");
     return result;
   }
   const int status = *waited;
@@ -122,21 +130,48 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
   if (result.exited) {
     result.exitStatus = WEXITSTATUS(status);
   } else if (WIFSIGNALED(status)) {
-    result.signal = WTERMSIG(status);
+    result.abnormalEnd = static_cast<unsigned int>(WTERMSIG(status));
   }
-  readWholeFile(outPath, result.stdoutText);
-  readWholeFile(errPath, result.stderrText);
+  if (keepStdout) {
+    result.stdoutText = readCapture(outPath);
+  }
+  result.stderrText = readCapture(errPath);
   return result;
 }
 
 std::string describeEnd(const ProcessResult& result, int timeoutSeconds) {
   if (result.timedOut) {
-    return formatText("timeout (%d s)", timeoutSeconds);
+    return "timeout (" + std::to_string(timeoutSeconds) + " s)";
   }
   if (result.exited) {
-    return formatText("exit %d", result.exitStatus);
+    return "exit " + std::to_string(result.exitStatus);
   }
-  return formatText("signal %d (%s)", result.signal, strsignal(result.signal));
+  const int number = static_cast<int>(result.abnormalEnd);
+  return "signal " + std::to_string(number) + " (" + strsignal(number) + ")";
 }
 
-}  // namespace conformance
+ProcessResult runShellCommand(const std::string& commandLine) {
+  ProcessResult result;
+  std::fflush(nullptr);
+  const int raw = std::system(commandLine.c_str());
+  if (raw == -1) {
+    result.failure = errnoText("system failed");
+    return result;
+  }
+  result.started = true;
+  result.exited = WIFEXITED(raw);
+  if (result.exited) {
+    result.exitStatus = WEXITSTATUS(raw);
+  } else if (WIFSIGNALED(raw)) {
+    result.abnormalEnd = static_cast<unsigned int>(WTERMSIG(raw));
+  }
+  return result;
+}
+
+int shellStatusOfAbnormalEnd(unsigned int abnormalEnd) { return 128 + static_cast<int>(abnormalEnd); }
+
+std::string executablePath(const std::string& binaryDir, const std::string& name) {
+  return binaryDir + "/" + name;
+}
+
+}  // namespace testprocess

@@ -1,0 +1,41 @@
+#include "console_capture.h"
+
+#include <cstdio>
+
+namespace testprocess {
+
+std::string readCapture(const std::string& path) {
+  std::string bytes;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    return bytes;
+  }
+  char buffer[65536];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    bytes.append(buffer, got);
+  }
+  std::fclose(file);
+  return bytes;
+}
+
+std::string normaliseLineEnds(const std::string& raw, bool crlfExpected, bool& nativeLineEnds) {
+  if (!crlfExpected) {
+    // Text written on POSIX is compared exactly as written.
+    return raw;
+  }
+  std::string text;
+  text.reserve(raw.size());
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') {
+      continue;
+    }
+    if (raw[i] == '\n' && (i == 0 || raw[i - 1] != '\r')) {
+      nativeLineEnds = false;
+    }
+    text += raw[i];
+  }
+  return text;
+}
+
+}  // namespace testprocess

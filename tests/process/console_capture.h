@@ -1,0 +1,16 @@
+// Reading back what a child process wrote to a capture file.
+#pragma once
+
+#include <string>
+
+namespace testprocess {
+
+// The whole file as bytes ("" when it cannot be read).
+std::string readCapture(const std::string& path);
+
+// Text as a program on Windows writes it to its console or a redirect: every
+// "\n" became "\r\n". Turns it back and tells whether every line end had its
+// "\r" (crlfExpected) or whether any "\r\n" was there at all (!crlfExpected).
+std::string normaliseLineEnds(const std::string& raw, bool crlfExpected, bool& nativeLineEnds);
+
+}  // namespace testprocess
