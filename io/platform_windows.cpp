@@ -107,6 +107,22 @@ std::string uniqueSuffix(uint64_t attempt) {
     return suffix;
 }
 
+// NUL, CON, COM1, LPT1 and the other reserved names mean a device in any
+// folder and with any extension ("nul.txt"), as does "\\.\" before a name.
+bool isDeviceName(const std::string& path) {
+    if (path.rfind("\\\\.\\", 0) == 0) return true;
+    std::string name = nameOf(path);
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    for (char& c : name) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    static const char* const kNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* device : kNames) {
+        if (name == device) return true;
+    }
+    return name.size() == 4 && (name.rfind("COM", 0) == 0 || name.rfind("LPT", 0) == 0) && name[3] >= '1' &&
+           name[3] <= '9';
+}
+
 // The file a path ends at after every link, as a path the system accepts.
 std::string finalPathOf(HANDLE file, const std::string& fallback) {
     wchar_t buffer[32768];
@@ -120,6 +136,10 @@ std::string finalPathOf(HANDLE file, const std::string& fallback) {
 OutputTarget classifyOutput(const std::string& path) {
     OutputTarget target;
     target.replacedPath = path;
+    if (isDeviceName(path)) {
+        target.direct = true;
+        return target;
+    }
     const std::wstring wide = widePath(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     // Opened without access rights, only to ask what the path names; devices

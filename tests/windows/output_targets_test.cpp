@@ -1,7 +1,4 @@
-// Windows: an output that cannot be put in place leaves the target as it
-// was. A file another program holds open without sharing deletion (an
-// editor, a viewer) cannot be replaced; the rename fails after the whole
-// output was written, which is the last moment a failure can come.
+// Windows output targets: a file that cannot be replaced, and devices.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -42,7 +39,10 @@ std::vector<std::string> namesIn(const fs::path& dir) {
     return names;
 }
 
-TEST(LockedTarget, FailedReplacementKeepsTheTargetAndLeavesNoTemporaryFile) {
+// A file another program holds open without sharing deletion (an editor, a
+// viewer) cannot be replaced; the rename fails after the whole output was
+// written, the last moment a failure can come. The target stays as it was.
+TEST(WindowsOutputTargets, FailedReplacementKeepsTheTargetAndLeavesNoTemporaryFile) {
     const ScratchDir dir;
     const std::vector<uint8_t> model = buildLod(root({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {cp(prim(2, {0, 1, 2}))})).bytes;
     const fs::path lod = dir.path() / fs::u8path(u8"mod\u00e8le \u6a21\u578b.lod");
@@ -71,6 +71,19 @@ TEST(LockedTarget, FailedReplacementKeepsTheTargetAndLeavesNoTemporaryFile) {
     const CommandRun again = runBuiltCommand(dir.path(), "lodtool", {"repack", lod.u8string(), lod.u8string()});
     EXPECT_EQ(again.status, 0) << again.err;
     EXPECT_EQ(namesIn(dir.path()).size(), 2u);
+}
+
+// NUL is a device in every folder, whatever follows its name: it is written
+// directly, as /dev/null is on Linux, not replaced by a renamed file.
+TEST(WindowsOutputTargets, TheNullDeviceIsWrittenDirectly) {
+    const ScratchDir dir;
+    const fs::path lod = dir.path() / "model.lod";
+    writeBytes(lod, buildLod(root({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {cp(prim(2, {0, 1, 2}))})).bytes);
+    const CommandRun convert = runBuiltCommand(dir.path(), "mevlo", {lod.u8string(), "NUL"});
+    EXPECT_EQ(convert.status, 0) << convert.err;
+    const CommandRun repack = runBuiltCommand(dir.path(), "lodtool", {"repack", lod.u8string(), "nul.lod"});
+    EXPECT_EQ(repack.status, 0) << repack.err;
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"model.lod"}));
 }
 
 }  // namespace
