@@ -4,6 +4,7 @@
 
 #include "driver/commands/commands.h"
 #include "io/console_output.h"
+#include "io/program_arguments.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ int runLodtool(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     mevlo::startConsoleOutput();
+    argv = mevlo::utf8Arguments(argc, argv);
     const int status = runLodtool(argc, argv);
     // Whatever went to standard output must have arrived.
     return mevlo::finishConsoleOutput("lodtool") ? status : 1;

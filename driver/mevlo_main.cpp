@@ -13,6 +13,7 @@
 #include "io/atomic_output.h"
 #include "io/console_output.h"
 #include "io/input_file.h"
+#include "io/program_arguments.h"
 #include "lod/lod_model.h"
 #include "out3ds/convert.h"
 #include "out3ds/scene.h"
@@ -77,6 +78,7 @@ int runConversion(const char* inPath, const char* outPath) {
 
 int main(int argc, char** argv) {
     mevlo::startConsoleOutput();
+    argv = mevlo::utf8Arguments(argc, argv);
     if (argc != 3) {
         std::cerr << "Invalid syntax! Usage mevlo inFile.lod outFile.3ds\n";
         return 1;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace mevlo {
 namespace platform {
@@ -65,6 +66,10 @@ int64_t regularFileSize(const std::string& path);
 
 // Makes the console show the UTF-8 text the programs print.
 void prepareConsole();
+
+// The process's arguments as UTF-8, where the C runtime's argv may not be;
+// false where argv already is (as given by the caller).
+bool utf8CommandLine(std::vector<std::string>& arguments);
 
 }  // namespace platform
 }  // namespace mevlo

@@ -305,5 +305,7 @@ int64_t regularFileSize(const std::string& path) {
 
 void prepareConsole() {}  // terminals take the bytes as they come
 
+bool utf8CommandLine(std::vector<std::string>&) { return false; }  // argv holds the bytes as given
+
 }  // namespace platform
 }  // namespace mevlo

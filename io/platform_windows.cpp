@@ -2,10 +2,12 @@
 // UTF-8 and go to the system as UTF-16, so that any character works whatever
 // the user's ANSI code page; error codes are the system's (GetLastError).
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <mutex>
 
 #include "io/platform.h"
@@ -266,6 +268,16 @@ int64_t regularFileSize(const std::string& path) {
     if (!GetFileAttributesExW(widePath(path).c_str(), GetFileExInfoStandard, &data)) return -1;
     if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return -1;
     return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+bool utf8CommandLine(std::vector<std::string>& arguments) {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return false;
+    arguments.clear();
+    for (int i = 0; i < count; ++i) arguments.push_back(utf8Text(wide[i], std::wcslen(wide[i])));
+    LocalFree(wide);
+    return true;
 }
 
 void prepareConsole() {
