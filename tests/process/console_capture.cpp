@@ -19,11 +19,7 @@ std::string readCapture(const std::string& path) {
   return bytes;
 }
 
-std::string normaliseLineEnds(const std::string& raw, bool crlfExpected, bool& nativeLineEnds) {
-  if (!crlfExpected) {
-    // Text written on POSIX is compared exactly as written.
-    return raw;
-  }
+std::string normaliseCrlf(const std::string& raw, bool& nativeLineEnds) {
   std::string text;
   text.reserve(raw.size());
   for (size_t i = 0; i < raw.size(); ++i) {

@@ -9,8 +9,8 @@ namespace testprocess {
 std::string readCapture(const std::string& path);
 
 // Text as a program on Windows writes it to its console or a redirect: every
-// "\n" became "\r\n". Turns it back and tells whether every line end had its
-// "\r" (crlfExpected) or whether any "\r\n" was there at all (!crlfExpected).
-std::string normaliseLineEnds(const std::string& raw, bool crlfExpected, bool& nativeLineEnds);
+// "\n" became "\r\n". Turns it back; nativeLineEnds becomes false when a
+// "\n" came without its "\r".
+std::string normaliseCrlf(const std::string& raw, bool& nativeLineEnds);
 
 }  // namespace testprocess

@@ -156,9 +156,9 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
   handles.close(output);
   handles.close(errors);
   if (keepStdout) {
-    result.stdoutText = normaliseLineEnds(readCapture(outPath), true, result.nativeLineEnds);
+    result.stdoutText = normaliseCrlf(readCapture(outPath), result.nativeLineEnds);
   }
-  result.stderrText = normaliseLineEnds(readCapture(errPath), true, result.nativeLineEnds);
+  result.stderrText = normaliseCrlf(readCapture(errPath), result.nativeLineEnds);
   return result;
 }
 
