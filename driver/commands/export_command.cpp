@@ -74,19 +74,16 @@ std::string lowercase(std::string text) {
     return text;
 }
 
-// The file name part of a path.
-std::string baseName(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+// Paths are UTF-8 everywhere; std::filesystem knows the system's separators
+// (on Windows also "\" and a drive's "C:").
+std::filesystem::path pathOf(const std::string& utf8) { return std::filesystem::u8path(utf8); }
 
-// Path without the extension of its file name ("a/b.c" -> "a/b").
-std::string withoutExtension(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1) return path;
-    return path.substr(0, dot);
-}
+// The file name part of a path.
+std::string baseName(const std::string& path) { return pathOf(path).filename().u8string(); }
+
+// Path without the extension of its file name ("a/b.c" -> "a/b"; a name
+// that starts with its only dot has none).
+std::string withoutExtension(const std::string& path) { return pathOf(path).replace_extension().u8string(); }
 
 std::string extensionOfPath(const std::string& path) {
     const std::string stem = withoutExtension(path);
@@ -304,7 +301,7 @@ int runExportCommand(int argc, char** argv) {
     } else {
         // A missing output folder is made; if that fails, every file says so.
         std::error_code ignored;
-        std::filesystem::create_directories(settings.outDir, ignored);
+        std::filesystem::create_directories(pathOf(settings.outDir), ignored);
         const Format format = settings.format != Format::None ? settings.format : Format::Glb;
         for (const std::string& in : settings.paths) {
             jobs.push_back({in, settings.outDir + "/" + withoutExtension(baseName(in)) + "." + extensionOf(format),

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The glTF validator test: exports the validation corpus into a fresh private
 # folder and validates every file. Exit 77 (skipped) without node or the
-# validator package.
+# validator package. A cross build names the emulator that runs the corpus
+# tool in MEVLO_TARGET_RUNNER.
 # Usage: run_validation.sh CORPUS_TOOL SOURCE_DIR MODULES_DIR
 set -eu
 tool=$1 source=$2 modules=$3
@@ -15,5 +16,6 @@ if [ ! -d "$modules/gltf-validator" ]; then
 fi
 work=$(mktemp -d -t mevlo_gltf_validation.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-"$tool" "$source" "$work" >/dev/null
+# shellcheck disable=SC2086 # the runner is a command with its arguments
+${MEVLO_TARGET_RUNNER:-} "$tool" "$source" "$work" >/dev/null
 node "$source/tests/gltf/validate.js" "$modules" "$work"
