@@ -79,11 +79,11 @@ int main(int argc, char** argv) {
     }
     std::string error;
     PhaseClock clock;
-    std::vector<uint8_t> bytes;
-    if (!mevlo::readInputFile(argv[2], bytes, error)) return fail(error);
+    mevlo::InputFile input;
+    if (!input.open(argv[2], error)) return fail(error);
     clock.step("read");
     mevlo::LodModel model;
-    model.loadBytes(std::move(bytes));
+    model.loadInput(std::move(input));
     clock.step("load");
 
     if (mevloRun) {

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
-#include <vector>
 
 #include "driver/commands/out_of_memory.h"
 #include "io/atomic_output.h"
@@ -34,22 +33,29 @@ void printBanner() {
 int runConversion(const char* inPath, const char* outPath) {
     // A path that opens but cannot be read (a directory, an I/O error) is
     // refused in the same words as a missing one, before the banner.
-    std::vector<uint8_t> bytes;
+    mevlo::InputFile input;
     std::string readError;
-    if (!mevlo::readInputFile(inPath, bytes, readError)) {
+    if (!input.open(inPath, readError)) {
         std::cerr << "Source file not found\n";
         return 1;
     }
 
     printBanner();
     mevlo::LodModel model;
-    model.loadBytes(std::move(bytes));
+    model.loadInput(std::move(input));
     std::cout << "\nOpened " << inPath << "\nOutput file " << outPath << "\nNumber of nodes: " << model.nodeCount
               << "\n";
 
     mevlo::Scene3ds scene;
     mevlo::ConversionState conversion(scene);
-    if (!mevlo::convertTree(model.root.get(), conversion)) {
+    const bool converted = mevlo::convertTree(model.root.get(), conversion);
+    // The meshes hold copies of everything the output needs: once the input
+    // is known to have stayed whole up to here, nothing else can go wrong.
+    if (!model.input().intact()) {
+        std::cerr << mevlo::InputFile::lostMessage(inPath) << "\n";
+        return 1;
+    }
+    if (!converted) {
         std::cerr << conversion.overflow << "\n";
         return 1;
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "io/platform.h"
 
@@ -59,7 +60,37 @@ struct CloseFile {
 
 }  // namespace
 
-bool readInputFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+InputFile::InputFile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+
+InputFile::~InputFile() { close(); }
+
+InputFile::InputFile(InputFile&& other) noexcept : bytes_(std::move(other.bytes_)), mapped_(other.mapped_) {
+    other.mapped_ = platform::MappedInput{};
+}
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    if (this != &other) {
+        close();
+        bytes_ = std::move(other.bytes_);
+        mapped_ = other.mapped_;
+        other.mapped_ = platform::MappedInput{};
+    }
+    return *this;
+}
+
+void InputFile::close() {
+    platform::unmapInputFile(mapped_);
+    bytes_.clear();
+    bytes_.shrink_to_fit();
+}
+
+bool InputFile::open(const std::string& path, std::string& error) {
+    close();
+    mapped_ = platform::mapInputFile(path);
+    if (mapped_.data != nullptr) return true;
+
+    // Not mapped: read. Failures to open or read are reported from here, in
+    // the same words whatever the kind of file.
     int openError = 0;
     // Closed on every way out, an allocation failure included.
     const std::unique_ptr<std::FILE, CloseFile> in(platform::openInput(path, openError));
@@ -70,10 +101,14 @@ bool readInputFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
     // Only a regular file's size is a size (a directory's is not).
     const int64_t sizeHint = platform::regularFileSize(path);
     errno = 0;
-    const bool ok = readWholeStream(in.get(), bytes, sizeHint);
+    const bool ok = readWholeStream(in.get(), bytes_, sizeHint);
     const int err = errno;
     if (!ok) error = describe(path, "cannot read", err);
     return ok;
+}
+
+std::string InputFile::lostMessage(const std::string& path) {
+    return path + ": " + kLostReason;
 }
 
 }  // namespace mevlo

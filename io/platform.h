@@ -55,6 +55,31 @@ bool replaceWithTemporary(const std::string& tempPath, const std::string& replac
 // Deletes the temporary file and stops guarding it.
 void removeTemporary(const std::string& tempPath);
 
+// A whole regular input file mapped read-only. An empty view (data null)
+// means the file is not mapped, and the caller reads it instead: it is not
+// a regular file (a pipe, a device), is empty, cannot be opened, or the
+// system does not map inputs (platform_portable.cpp).
+struct MappedInput {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    // Which guard watches the mapping; -1 when none does.
+    int32_t slot = -1;
+};
+
+MappedInput mapInputFile(const std::string& path);
+// Unmaps and stops watching. Safe on an empty view.
+void unmapInputFile(MappedInput& input);
+// True once part of the mapped file vanished while mapped (another process
+// truncated it). The lost pages read as zeros from then on, so whatever was
+// decoded from the file since is unreliable and must not be committed.
+bool mappedInputLost(const MappedInput& input);
+
+// Memory for a block of many small objects, which live and go together,
+// taken from and given back to the system whole. The memory is not
+// initialised. Null when there is none.
+void* allocateBlock(size_t size);
+void releaseBlock(void* block, size_t size);
+
 // The text of an error code.
 std::string errorText(int err);
 

@@ -19,10 +19,12 @@ int LodModel::loadBytes(const uint8_t* data, size_t size) {
     return loadBytes(std::vector<uint8_t>(data, data + size));
 }
 
-int LodModel::loadBytes(std::vector<uint8_t> bytes) {
+int LodModel::loadBytes(std::vector<uint8_t> bytes) { return loadInput(InputFile(std::move(bytes))); }
+
+int LodModel::loadInput(InputFile input) {
     release();
-    bytes_ = std::move(bytes);
-    file = ByteStream(bytes_.data(), static_cast<int64_t>(bytes_.size()));
+    input_ = std::move(input);
+    file = ByteStream(input_.data(), static_cast<int64_t>(input_.size()));
     buildFromBytes();
     return 1;
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "io/input_file.h"
 #include "lod/byte_stream.h"
 #include "lod/lod_node.h"
 #include "lod/packed_table.h"
@@ -39,7 +40,9 @@ public:
     LodModel(const LodModel&) = delete;
     LodModel& operator=(const LodModel&) = delete;
 
-    // Builds the tree of a file already read into memory. Returns 1.
+    // Builds the tree of a file held in memory (mapped or read), which the
+    // model keeps as long as it lives. Returns 1.
+    int loadInput(InputFile input);
     int loadBytes(std::vector<uint8_t> bytes);
     int loadBytes(const uint8_t* data, size_t size);
 
@@ -75,6 +78,8 @@ public:
     int32_t nodeTypeAt(int32_t i) const;
 
     ByteStream& stream() { return file; }
+    // The file the tree was built from; see InputFile::intact.
+    const InputFile& input() const { return input_; }
     // Where this model's nodes and primitives are allocated.
     NodeArena& arena() { return arena_; }
 
@@ -93,7 +98,7 @@ private:
     void buildFromBytes();
     NodePtr constructNode(int32_t code);
 
-    std::vector<uint8_t> bytes_;
+    InputFile input_;
     NodeArena arena_;
     int32_t nestingDepth_ = 0;
 };

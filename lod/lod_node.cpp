@@ -6,7 +6,7 @@
 
 namespace mevlo {
 
-LodNode::LodNode(LodModel& owningModel) : model(&owningModel) {}
+LodNode::LodNode(LodModel&) {}
 
 // The rest of the chain is destroyed by a loop: a recursive unique_ptr
 // teardown would nest once per sibling.

@@ -71,7 +71,6 @@ public:
     // the node's whole next-sibling chain has been built.
     virtual void readRecord(LodModel& model);
 
-    LodModel* model = nullptr;
     LodNode* owner = nullptr;
     LodNode* parent = nullptr;
     LodNode* prev = nullptr;

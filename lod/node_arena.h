@@ -18,6 +18,7 @@ namespace mevlo {
 class NodeArena {
 public:
     NodeArena() = default;
+    ~NodeArena() { clear(); }
     NodeArena(const NodeArena&) = delete;
     NodeArena& operator=(const NodeArena&) = delete;
 
@@ -34,8 +35,17 @@ public:
 private:
     void* allocate(size_t size, size_t alignment);
 
-    static constexpr size_t kBlockSize = size_t{1} << 20;
-    std::vector<std::unique_ptr<std::byte[]>> blocks_;
+    struct Block {
+        std::byte* bytes;
+        size_t size;
+    };
+
+    // Blocks start small (a small model stays small) and double up to the
+    // largest size: few blocks for a large model.
+    static constexpr size_t kFirstBlockSize = size_t{1} << 20;
+    static constexpr size_t kLargestBlockSize = size_t{32} << 20;
+    std::vector<Block> blocks_;
+    size_t nextBlockSize_ = kFirstBlockSize;
     size_t used_ = 0;
     size_t capacity_ = 0;
 };

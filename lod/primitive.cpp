@@ -14,7 +14,6 @@ const int32_t PrimitiveFlags[kPrimitiveTypeCount] = {
 // Optional fields follow in file order: polyData, colours, normals, texture
 // (colours precede normals although their flag bits are higher).
 void Primitive::readPrimitive(LodModel& lodModel, LodNode* holder) {
-    model = &lodModel;
     owner = holder;
     vertexIndices = {};
     normalIndices = {};

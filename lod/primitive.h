@@ -58,7 +58,6 @@ public:
     int32_t colorIndex = 0;
     int32_t textureId = 0;
     TexCoordTable texCoords;
-    LodModel* model = nullptr;
 };
 
 }  // namespace mevlo

@@ -194,7 +194,12 @@ void printGltfLosses(const GltfExportReport& report) {
 bool export3ds(const LodModel& model, const std::string& outPath, Totals& totals, std::string& error) {
     Scene3ds scene;
     ConversionState conversion(scene);
-    if (!convertTree(model.root.get(), conversion)) {
+    const bool converted = convertTree(model.root.get(), conversion);
+    if (!model.input().intact()) {
+        error = InputFile::kLostReason;
+        return false;
+    }
+    if (!converted) {
         error = conversion.overflow;
         return false;
     }
@@ -217,7 +222,12 @@ bool exportGltf(LodModel& model, int64_t inputBytes, const std::string& outPath,
     options.elementLimit = gltfElementLimit(inputBytes);
     GltfDocument document;
     GltfExportReport report;
-    if (!buildGltf(model.root.get(), options, document, report)) {
+    const bool built = buildGltf(model.root.get(), options, document, report);
+    if (!model.input().intact()) {
+        error = InputFile::kLostReason;
+        return false;
+    }
+    if (!built) {
         error = report.failure;
         return false;
     }
@@ -251,12 +261,12 @@ bool exportGltf(LodModel& model, int64_t inputBytes, const std::string& outPath,
 // Exports one model. False, with the one line that says why, on failure.
 bool exportOne(const std::string& inPath, const std::string& outPath, Format format, const ExportSettings& settings,
                Totals& totals, std::string& error) {
-    std::vector<uint8_t> input;
-    if (!readInputFile(inPath, input, error)) return false;
+    InputFile input;
+    if (!input.open(inPath, error)) return false;
     const auto inputBytes = static_cast<int64_t>(input.size());
     // Loading messages go to standard output, as for the other commands.
     LodModel model;
-    model.loadBytes(std::move(input));
+    model.loadInput(std::move(input));
     bool ok = false;
     if (format == Format::ThreeDs) {
         ok = export3ds(model, outPath, totals, error);

@@ -39,9 +39,9 @@ struct InfoOptions {
 // Reads and loads one model and gathers its facts; false (with the one-line
 // reason on standard error) when the file cannot be read.
 bool gatherFacts(const char* path, ModelFacts& facts) {
-    std::vector<uint8_t> bytes;
+    InputFile input;
     std::string readError;
-    if (!readInputFile(path, bytes, readError)) {
+    if (!input.open(path, readError)) {
         std::fflush(stdout);
         std::fprintf(stderr, "lodtool: %s\n", readError.c_str());
         return false;
@@ -50,10 +50,15 @@ bool gatherFacts(const char* path, ModelFacts& facts) {
     // The loading problems are counted and reported in the summary; printed
     // as they happen they would break the JSON.
     model.printProblems = false;
-    model.loadBytes(std::move(bytes));
+    model.loadInput(std::move(input));
     facts.file = path;
     collectTreeFacts(model, facts);
     collectConversionFacts(model.root.get(), facts);
+    if (!model.input().intact()) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "lodtool: %s\n", InputFile::lostMessage(path).c_str());
+        return false;
+    }
     return true;
 }
 

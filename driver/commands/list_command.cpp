@@ -7,6 +7,7 @@
 #include "driver/commands/commands.h"
 #include "driver/commands/out_of_memory.h"
 #include "io/input_file.h"
+#include "lod/listing/listing_output.h"
 #include "lod/listing/listing_size.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
@@ -19,17 +20,17 @@ namespace {
 int listModel(const char* modelPath) {
     // The whole file is read first, so that a file that cannot be read (a
     // directory, an I/O error) is refused before anything is printed.
-    std::vector<uint8_t> bytes;
+    InputFile input;
     std::string readError;
-    if (!readInputFile(modelPath, bytes, readError)) {
+    if (!input.open(modelPath, readError)) {
         std::fprintf(stderr, "lodtool: %s\n", readError.c_str());
         return 1;
     }
 
-    const auto inputSize = static_cast<int64_t>(bytes.size());
+    const auto inputSize = static_cast<int64_t>(input.size());
     // Loading messages go to standard output, as during a conversion.
     LodModel model;
-    model.loadBytes(std::move(bytes));
+    model.loadInput(std::move(input));
     const int64_t estimate = estimateListingBytes(model.root.get());
     if (estimate > outputSizeLimit(inputSize)) {
         std::fflush(stdout);
@@ -39,7 +40,17 @@ int listModel(const char* modelPath) {
                      modelPath, static_cast<long long>(estimate), static_cast<long long>(inputSize));
         return 1;
     }
-    if (model.root) model.root->print();
+    {
+        // Whatever is listed after the input lost pages never reaches the
+        // output; the loss is reported instead.
+        const ListingScope listing(&model.input());
+        if (model.root) model.root->print();
+    }
+    if (!model.input().intact()) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "lodtool: %s\n", InputFile::lostMessage(modelPath).c_str());
+        return 1;
+    }
     return 0;
 }
 

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "driver/commands/commands.h"
 #include "driver/commands/out_of_memory.h"
@@ -21,9 +20,9 @@ namespace {
 int repackModel(const char* inPath, const char* outPath) {
     // The whole file is read first, so that a file that cannot be read (a
     // directory, an I/O error) is refused before anything is printed.
-    std::vector<uint8_t> input;
+    InputFile input;
     std::string readError;
-    if (!readInputFile(inPath, input, readError)) {
+    if (!input.open(inPath, readError)) {
         std::fprintf(stderr, "lodtool: %s\n", readError.c_str());
         return 1;
     }
@@ -31,18 +30,29 @@ int repackModel(const char* inPath, const char* outPath) {
     const int64_t maxBytes = outputSizeLimit(static_cast<int64_t>(input.size()));
     // Loading messages go to standard output, as during a conversion.
     LodModel model;
-    model.loadBytes(std::move(input));
+    model.loadInput(std::move(input));
     std::fflush(stdout);
 
-    std::vector<uint8_t> output;
     std::string error;
-    if (!writeLodFile(model, output, error, maxBytes)) {
+    LodFileWriter writer;
+    if (!writer.plan(model.root.get(), error, maxBytes)) {
         std::fprintf(stderr, "lodtool: %s: %s\n", outPath, error.c_str());
+        return 1;
+    }
+    if (!model.input().intact()) {
+        std::fprintf(stderr, "lodtool: %s\n", InputFile::lostMessage(inPath).c_str());
         return 1;
     }
     // The output replaces the target only once completely written: an
     // input repacked over itself survives a failed write.
-    if (!writeWholeFile(outPath, output, error)) {
+    AtomicOutput output;
+    if (!output.open(outPath, error)) {
+        std::fprintf(stderr, "lodtool: %s\n", error.c_str());
+        return 1;
+    }
+    // A failed write is remembered by the output; commit reports it.
+    writer.stream([&output](const uint8_t* data, size_t size) { return output.write(data, size); });
+    if (!output.commit(error)) {
         std::fprintf(stderr, "lodtool: %s\n", error.c_str());
         return 1;
     }

@@ -1,9 +1,8 @@
 // Listing of the control nodes: Switch, XSwitch, Split, SpecialX and RCNode.
-#include <cstdio>
-
 #include "lod/control_nodes.h"
 #include "lod/listing/fixed_format.h"
 #include "lod/listing/indent.h"
+#include "lod/listing/listing_output.h"
 
 namespace mevlo {
 
@@ -24,16 +23,16 @@ void SwitchNode::printBranches() const {
 
 void SwitchNode::printNode() const {
     printIndent();
-    std::printf("SWITCH ID=%d\n", switchId);
+    listFormatted("SWITCH ID=%d\n", switchId);
     printBranches();
     printLine("SWITCHEND\n");
 }
 
 void XSwitchNode::printNode() const {
     printIndent();
-    std::printf("XSWITCH ID=%d ", switchId);
-    if (flags & SWITCH_REVERSE) std::fputs("REVERSE ", stdout);
-    std::fputs("\n", stdout);
+    listFormatted("XSWITCH ID=%d ", switchId);
+    if (flags & SWITCH_REVERSE) listText("REVERSE ");
+    listText("\n");
     printBranches();
     printLine("XSWITCHEND\n");
 }
@@ -54,7 +53,7 @@ void printSplitBranch(const LodNode* head) {
 
 void SplitNode::printNode() const {
     printIndent();
-    std::printf("SPLIT; %s,%s,%s,%s\n", Fixed6Text(plane[0]).c_str(), Fixed6Text(plane[1]).c_str(),
+    listFormatted("SPLIT; %s,%s,%s,%s\n", Fixed6Text(plane[0]).c_str(), Fixed6Text(plane[1]).c_str(),
                 Fixed6Text(plane[2]).c_str(), Fixed6Text(plane[3]).c_str());
     printSplitBranch(branchA.get());
     printLine("SPLITB\n");
@@ -66,9 +65,9 @@ void SpecialNode::printNode() const {
     static const char* const kSpecialNames[] = {"normal", "billboard", "tree"};
     printIndent();
     if (specialType >= SPECIAL_NORMAL && specialType <= SPECIAL_TREE) {
-        std::printf("Special %s\n", kSpecialNames[specialType]);
+        listFormatted("Special %s\n", kSpecialNames[specialType]);
     } else {
-        std::printf("Special %d\n", specialType);  // a type without a name shows its number
+        listFormatted("Special %d\n", specialType);  // a type without a name shows its number
     }
     ++indentDepth;
     if (firstChild) firstChild->print();
@@ -81,11 +80,11 @@ namespace {
 // One DOFMATH operand: a DOF or variable number, or a float constant.
 void printOperand(int8_t kind, int32_t asInt, float asFloat) {
     if (kind == RC_OPERAND_DOF) {
-        std::printf("dof%d ", asInt);
+        listFormatted("dof%d ", asInt);
     } else if (kind == RC_OPERAND_VAR) {
-        std::printf("var%d ", asInt);
+        listFormatted("var%d ", asInt);
     } else {
-        std::printf("%s ", Fixed6Text(asFloat).c_str());
+        listFormatted("%s ", Fixed6Text(asFloat).c_str());
     }
 }
 
@@ -96,17 +95,17 @@ void printOperand(int8_t kind, int32_t asInt, float asFloat) {
 void RcNode::printNode() const {
     printIndent();
     if (rcType == RC_ZBIAS) {
-        std::printf("ZBIAS %s\n", Fixed6Text(argFloat(1)).c_str());
+        listFormatted("ZBIAS %s\n", Fixed6Text(argFloat(1)).c_str());
         return;
     }
     if (rcType != RC_DOFMATH) return;
 
-    std::fputs("DOFMATH ", stdout);
+    listText("DOFMATH ");
     const int8_t result = resultType();
     if (result == RC_OPERAND_DOF || result == RC_OPERAND_VAR) {
         printOperand(result, resultIndex(), 0.0f);
     } else {
-        std::fputs("***invalid resultType*** ", stdout);
+        listText("***invalid resultType*** ");
     }
     const uint16_t op = opcode();
     if (op < kRcOperationCount) {
@@ -114,12 +113,12 @@ void RcNode::printNode() const {
         // A record has five argument slots, the most any operation takes.
         constexpr int32_t kArgSlots = 5;
         const int32_t count = operation.argCount < kArgSlots ? operation.argCount : kArgSlots;
-        std::printf("%s ", operation.name);
+        listFormatted("%s ", operation.name);
         for (int32_t i = 0; i < count; ++i) printOperand(argType(i), argInt(i), argFloat(i));
     } else {
-        std::fputs("***invalid opcode*** ", stdout);  // no table entry, so no argument count either
+        listText("***invalid opcode*** ");  // no table entry, so no argument count either
     }
-    std::fputs("\n", stdout);
+    listText("\n");
 }
 
 }  // namespace mevlo

@@ -44,19 +44,39 @@ int formatFixed6(float value, char* out) {
         }
     }
 
+    // Digits two at a time from a table: this routine formats every
+    // coordinate of a listing, millions of them.
+    static const char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
     char reversed[32];
     int length = 0;
     uint64_t integerPart = scaled / 1000000u;
     uint32_t decimals = static_cast<uint32_t>(scaled % 1000000u);
-    for (int i = 0; i < 6; ++i) {
-        reversed[length++] = static_cast<char>('0' + decimals % 10);
-        decimals /= 10;
+    for (int i = 0; i < 3; ++i) {
+        const uint32_t pair = decimals % 100;
+        decimals /= 100;
+        reversed[length++] = kPairs[2 * pair + 1];
+        reversed[length++] = kPairs[2 * pair];
     }
     reversed[length++] = '.';
-    do {
-        reversed[length++] = static_cast<char>('0' + integerPart % 10);
-        integerPart /= 10;
-    } while (integerPart);
+    if (integerPart <= UINT32_MAX) {
+        uint32_t small = static_cast<uint32_t>(integerPart);
+        while (small >= 100) {
+            const uint32_t pair = small % 100;
+            small /= 100;
+            reversed[length++] = kPairs[2 * pair + 1];
+            reversed[length++] = kPairs[2 * pair];
+        }
+        reversed[length++] = kPairs[2 * small + 1];
+        if (small >= 10) reversed[length++] = kPairs[2 * small];
+    } else {
+        do {
+            reversed[length++] = static_cast<char>('0' + integerPart % 10);
+            integerPart /= 10;
+        } while (integerPart);
+    }
 
     int written = 0;
     if (negative) out[written++] = '-';

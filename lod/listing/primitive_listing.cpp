@@ -5,10 +5,9 @@
 // with the tables (transformed below a DOF). All lookups of one primitive
 // share one buffer; a lookup that fails leaves it as it was, so an
 // unresolvable index shows the last vector fetched, or zeros.
-#include <cstdio>
-
 #include "lod/listing/fixed_format.h"
 #include "lod/listing/indent.h"
+#include "lod/listing/listing_output.h"
 #include "lod/lod_node.h"
 #include "lod/primitive.h"
 #include "lod/primitive_nodes.h"
@@ -17,20 +16,20 @@ namespace mevlo {
 
 namespace {
 
+// "(x, y, z) ", formatted in place: the listing's most frequent item.
 void printVector(const Vec3& v) {
-    char line[3 * kFixedFormatBufferSize + 8];
-    int n = 0;
-    line[n++] = '(';
-    n += formatFixed6(v.x, line + n);
-    line[n++] = ',';
-    line[n++] = ' ';
-    n += formatFixed6(v.y, line + n);
-    line[n++] = ',';
-    line[n++] = ' ';
-    n += formatFixed6(v.z, line + n);
-    line[n++] = ')';
-    line[n++] = ' ';
-    std::fwrite(line, 1, static_cast<size_t>(n), stdout);
+    char* out = listing::room(3 * kFixedFormatBufferSize + 8);
+    *out++ = '(';
+    out += formatFixed6(v.x, out);
+    *out++ = ',';
+    *out++ = ' ';
+    out += formatFixed6(v.y, out);
+    *out++ = ',';
+    *out++ = ' ';
+    out += formatFixed6(v.z, out);
+    *out++ = ')';
+    *out++ = ' ';
+    listing::cursor = out;
 }
 
 }  // namespace
@@ -39,52 +38,57 @@ void printVector(const Vec3& v) {
 // trusted exactly then, so only the keyword is shown.
 void Primitive::printPrimitive() const {
     if (!isKnownPrimitiveType(type)) {
-        std::fputs("; FUBAR!\n", stdout);
+        listText("; FUBAR!\n");
         return;
     }
     const int32_t primFlags = flags();
     Vec3 buffer;
 
-    std::fputs(" VECTORS=", stdout);
+    listText(" VECTORS=");
     for (int32_t i = 0; i < vertexIndices.count(); ++i) {
         if (owner) owner->getVertex(vertexIndices[i], buffer);
         printVector(buffer);
     }
 
     if (primFlags & PRIM_COLORS) {
-        std::fputs(" COLORS=", stdout);
-        for (int32_t i = 0; i < colorIndices.count(); ++i) std::printf("%d ", colorIndices[i]);
+        listText(" COLORS=");
+        for (int32_t i = 0; i < colorIndices.count(); ++i) {
+            listInt(colorIndices[i]);
+            listText(" ", 1);
+        }
     } else if (primFlags & PRIM_COLOR) {
-        std::printf(" COLOR=%d ", colorIndex);
+        listText(" COLOR=", 7);
+        listInt(colorIndex);
+        listText(" ", 1);
     }
 
     if (primFlags & PRIM_NORMALS) {
-        std::fputs(" NORMALS=", stdout);
+        listText(" NORMALS=");
         for (int32_t i = 0; i < normalIndices.count(); ++i) {
             if (owner) owner->getNormal(normalIndices[i], buffer);
             printVector(buffer);
         }
     } else if (primFlags & PRIM_NORMAL) {
         if (owner) owner->getNormal(normalIndex, buffer);
-        std::fputs(" NORMAL=", stdout);
+        listText(" NORMAL=");
         printVector(buffer);
     }
 
-    if (primFlags & PRIM_ALPHA) std::fputs(" ALPHA ", stdout);
+    if (primFlags & PRIM_ALPHA) listText(" ALPHA ");
 
     if (primFlags & PRIM_TEXTURE) {
-        std::printf(" TEXTURE=%d ", textureId);
+        listText(" TEXTURE=", 9);
+        listInt(textureId);
+        listText(" ", 1);
         for (int32_t i = 0; i < texCoords.count(); ++i) {
             const TexCoord uv = texCoords[i];
-            char pair[2 * kFixedFormatBufferSize + 4];
-            int n = formatFixed6(uv.u, pair);
-            pair[n++] = ',';
-            n += formatFixed6(uv.v, pair + n);
-            pair[n++] = ' ';
-            std::fwrite(pair, 1, static_cast<size_t>(n), stdout);
+            listFixed6(uv.u);
+            listText(",", 1);
+            listFixed6(uv.v);
+            listText(" ", 1);
         }
-        if (primFlags & PRIM_CLIP) std::fputs(" CLIP ", stdout);
-        if (primFlags & PRIM_TEXALPHA) std::fputs(" TEXALPHA ", stdout);
+        if (primFlags & PRIM_CLIP) listText(" CLIP ");
+        if (primFlags & PRIM_TEXALPHA) listText(" TEXALPHA ");
     }
 }
 
@@ -93,14 +97,14 @@ void PrimNode::printNode() const {
     printIndent();
     const int32_t primType = primitive ? primitive->type : -1;
     if (primType == 0) {
-        std::fputs("POINT ", stdout);
+        listText("POINT ");
     } else if (primType == 1) {
-        std::fputs("LINE ", stdout);
+        listText("LINE ");
     } else {
-        std::fputs("PRIM ", stdout);
+        listText("PRIM ");
     }
     if (primitive) primitive->printPrimitive();
-    std::fputs("\n", stdout);
+    listText("\n");
 }
 
 // A CP line holds the indentation again before its line end.

@@ -1,7 +1,6 @@
 // Listing of the geometry containers, SubTree and Root.
-#include <cstdio>
-
 #include "lod/listing/indent.h"
+#include "lod/listing/listing_output.h"
 #include "lod/subtree_node.h"
 
 namespace mevlo {
@@ -22,10 +21,10 @@ void SubTreeNode::printNode() const {
 void RootNode::printNode() const {
     printLine(";BEGIN ROOT\n");
     printIndent();
-    std::printf("SCRIPT %d\n", script);
+    listFormatted("SCRIPT %d\n", script);
     for (int32_t i = 0; i < textures.count(); ++i) {
         printIndent();
-        std::printf("TEXTURE %d\n", textures[i]);
+        listFormatted("TEXTURE %d\n", textures[i]);
     }
     printLine("\n\n");
     if (firstChild) firstChild->print();

@@ -1,9 +1,8 @@
 // Listing of the transform nodes: DOF, XDOF, Translator, Scale and Slot.
-#include <cstdio>
-
 #include "common/byte_order.h"
 #include "lod/listing/fixed_format.h"
 #include "lod/listing/indent.h"
+#include "lod/listing/listing_output.h"
 #include "lod/transform_nodes.h"
 
 namespace mevlo {
@@ -20,14 +19,14 @@ void printHinge(const Mat3& rotation, const Vec3& translation) {
     const float endX = rotation.at(0, 0) + translation.x;
     const float endY = rotation.at(1, 0) + translation.y;
     const float endZ = rotation.at(2, 0) + translation.z;
-    std::printf("HINGE=%s %s %s %s %s %s", Fixed6Text(translation.x).c_str(), Fixed6Text(translation.y).c_str(),
+    listFormatted("HINGE=%s %s %s %s %s %s", Fixed6Text(translation.x).c_str(), Fixed6Text(translation.y).c_str(),
                 Fixed6Text(translation.z).c_str(), Fixed6Text(endX).c_str(), Fixed6Text(endY).c_str(),
                 Fixed6Text(endZ).c_str());
 }
 
 void printVectorLine(const char* keyword, int32_t dofId, const Vec3& vector) {
     printIndent();
-    std::printf("%s ID=%d VECTOR=%s,%s,%s ", keyword, dofId, Fixed6Text(vector.x).c_str(),
+    listFormatted("%s ID=%d VECTOR=%s,%s,%s ", keyword, dofId, Fixed6Text(vector.x).c_str(),
                 Fixed6Text(vector.y).c_str(), Fixed6Text(vector.z).c_str());
 }
 
@@ -35,20 +34,20 @@ void printVectorLine(const char* keyword, int32_t dofId, const Vec3& vector) {
 
 // Only the reverse, clamp and subrange bits are looked at.
 void DofLimitsNode::printLimitWords() const {
-    if (flags & DOF_REVERSE) std::fputs("REVERSE ", stdout);
-    if (flags & DOF_CLAMP) std::fputs("CLAMP ", stdout);
-    if (flags & DOF_SUBRANGE) std::fputs("SUBRANGE ", stdout);
+    if (flags & DOF_REVERSE) listText("REVERSE ");
+    if (flags & DOF_CLAMP) listText("CLAMP ");
+    if (flags & DOF_SUBRANGE) listText("SUBRANGE ");
     if (flags & (DOF_SUBRANGE | DOF_CLAMP)) {
-        std::printf("MIN=%s MAX=%s ", Fixed6Text(minimum).c_str(), Fixed6Text(maximum).c_str());
+        listFormatted("MIN=%s MAX=%s ", Fixed6Text(minimum).c_str(), Fixed6Text(maximum).c_str());
     }
-    if (bitsOfFloat(multiplier) != kOneBits) std::printf("MULTIPLIER=%s ", Fixed6Text(multiplier).c_str());
+    if (bitsOfFloat(multiplier) != kOneBits) listFormatted("MULTIPLIER=%s ", Fixed6Text(multiplier).c_str());
 }
 
 void DofNode::printNode() const {
     printIndent();
-    std::printf("DOF ID=%d ", dofId);
+    listFormatted("DOF ID=%d ", dofId);
     printHinge(rotation, translation);
-    std::fputs("\n", stdout);
+    listText("\n");
     printChildren();
     printLine("DOFEND\n");
 }
@@ -57,11 +56,11 @@ void DofNode::printNode() const {
 // tell the two apart.
 void XDofNode::printNode() const {
     printIndent();
-    std::printf("DOF ID=%d ", dofId);
+    listFormatted("DOF ID=%d ", dofId);
     printHinge(rotation, translation);
-    std::fputs(" ", stdout);
+    listText(" ");
     printLimitWords();
-    std::fputs("\n", stdout);
+    listText("\n");
     printChildren();
     printLine("XDOFEND\n");
 }
@@ -69,7 +68,7 @@ void XDofNode::printNode() const {
 void TranslatorNode::printNode() const {
     printVectorLine("TRANS", dofId, vector);
     printLimitWords();
-    std::fputs("\n", stdout);
+    listText("\n");
     printChildren();
     printLine("TRANSEND\n");
 }
@@ -77,7 +76,7 @@ void TranslatorNode::printNode() const {
 void ScaleNode::printNode() const {
     printVectorLine("SCALE", dofId, vector);
     printLimitWords();
-    std::fputs("\n", stdout);
+    listText("\n");
     printChildren();
     printLine("SCALEEND\n");
 }
@@ -86,7 +85,7 @@ void ScaleNode::printNode() const {
 void SlotNode::printNode() const {
     const float* m = rotation.m;
     printIndent();
-    std::printf("SLOT ID=%d POS=%s,%s,%s MATRIX=%s,%s,%s, %s,%s,%s, %s,%s,%s\n", slotId,
+    listFormatted("SLOT ID=%d POS=%s,%s,%s MATRIX=%s,%s,%s, %s,%s,%s, %s,%s,%s\n", slotId,
                 Fixed6Text(position.x).c_str(), Fixed6Text(position.y).c_str(), Fixed6Text(position.z).c_str(),
                 Fixed6Text(m[0]).c_str(), Fixed6Text(m[1]).c_str(), Fixed6Text(m[2]).c_str(), Fixed6Text(m[3]).c_str(),
                 Fixed6Text(m[4]).c_str(), Fixed6Text(m[5]).c_str(), Fixed6Text(m[6]).c_str(), Fixed6Text(m[7]).c_str(),

@@ -2,13 +2,13 @@
 
 #include <array>
 #include <string>
+#include <utility>
 
 #include "common/byte_order.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
 #include "lod/serialize/record_writing.h"
 #include "lod/serialize/tree_layout.h"
-#include "lod/serialize/word_writer.h"
 
 namespace mevlo {
 
@@ -28,20 +28,13 @@ bool sameCodes(const std::vector<int32_t>& a, const std::vector<int32_t>& b) {
     return true;
 }
 
-void appendWord(std::vector<uint8_t>& bytes, size_t& at, int32_t value) {
-    storeU32LE(bytes.data() + at, static_cast<uint32_t>(value));
-    at += 4;
-}
-
 }  // namespace
 
-bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string& error, int64_t maxBytes) {
-    bytes.clear();
-    if (!root) {
-        bytes.assign(4, 0);
-        return true;
-    }
-    const SerializedLayout layout = layoutChain(root);
+bool LodFileWriter::plan(const LodNode* root, std::string& error, int64_t maxBytes) {
+    creationOrder_.clear();
+    writer_ = WordWriter(0);
+    if (!root) return true;
+    SerializedLayout layout = layoutChain(root);
     // Every byte position of node data must be an int32 offset.
     if (layout.wordCount > WordWriter::kMaxCapacity) {
         error = "model too large to write: node data would exceed 2 GiB";
@@ -61,13 +54,43 @@ bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string&
         error = "internal error: serialized layout differs from the planned one";
         return false;
     }
-
-    bytes.resize(4 * (static_cast<size_t>(1) + static_cast<size_t>(nodeCount) + static_cast<size_t>(writer.wordCount)));
-    size_t at = 0;
-    appendWord(bytes, at, nodeCount);
-    for (int32_t code : layout.creationOrder) appendWord(bytes, at, code);
-    for (int32_t i = 0; i < writer.wordCount; ++i) appendWord(bytes, at, writer.words[static_cast<size_t>(i)]);
+    creationOrder_ = std::move(layout.creationOrder);
+    writer_ = std::move(writer);
     return true;
+}
+
+size_t LodFileWriter::fileBytes() const {
+    return 4 * (size_t{1} + creationOrder_.size() + static_cast<size_t>(writer_.wordCount));
+}
+
+// Node count, node type table, node data: three runs of words.
+bool LodFileWriter::stream(const std::function<bool(const uint8_t*, size_t)>& emit) const {
+    constexpr size_t kBlockWords = size_t{1} << 18;
+    std::vector<uint8_t> block(4 * kBlockWords);
+    size_t used = 0;
+    const auto put = [&](int32_t word) {
+        storeU32LE(block.data() + 4 * used, static_cast<uint32_t>(word));
+        if (++used < kBlockWords) return true;
+        used = 0;
+        return emit(block.data(), block.size());
+    };
+    if (!put(static_cast<int32_t>(creationOrder_.size()))) return false;
+    for (int32_t code : creationOrder_)
+        if (!put(code)) return false;
+    for (int32_t i = 0; i < writer_.wordCount; ++i)
+        if (!put(writer_.words[static_cast<size_t>(i)])) return false;
+    return used == 0 || emit(block.data(), 4 * used);
+}
+
+bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string& error, int64_t maxBytes) {
+    bytes.clear();
+    LodFileWriter writer;
+    if (!writer.plan(root, error, maxBytes)) return false;
+    bytes.reserve(writer.fileBytes());
+    return writer.stream([&bytes](const uint8_t* data, size_t size) {
+        bytes.insert(bytes.end(), data, data + size);
+        return true;
+    });
 }
 
 bool writeLodFile(const LodModel& model, std::vector<uint8_t>& bytes, std::string& error, int64_t maxBytes) {

@@ -2,14 +2,36 @@
 // table in creation order, then the node data words.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "lod/serialize/word_writer.h"
 
 namespace mevlo {
 
 class LodModel;
 class LodNode;
+
+// The file in two steps, so that a caller learns whether the tree can be
+// written before it creates an output: plan() serializes the node data
+// (and refuses what writeLodFile refuses), stream() then hands the whole
+// file to emit in blocks of about a megabyte, converting the words to
+// little-endian bytes a block at a time instead of copying the file whole.
+class LodFileWriter {
+public:
+    bool plan(const LodNode* root, std::string& error, int64_t maxBytes = INT64_MAX);
+    // Stops, returning false, as soon as emit does.
+    bool stream(const std::function<bool(const uint8_t*, size_t)>& emit) const;
+    // Bytes stream() will hand over.
+    size_t fileBytes() const;
+
+private:
+    std::vector<int32_t> creationOrder_;
+    WordWriter writer_{0};
+};
 
 // Serializes the chain that starts at root (the root and its next
 // siblings) into bytes. Without a root the file is a node count of 0 alone.
