@@ -74,9 +74,11 @@ TEST(InputFile, AMappedFileTruncatedWhileInUseReadsZerosAndReportsTheLoss) {
 }
 
 // Models arriving through a pipe are read instead of mapped, with the same
-// results; converting or repacking a mapped file onto itself replaces it
-// while the mapping still holds the old file.
-TEST(InputFile, PipedAndSelfReplacingRunsGiveTheSameResultsAsPlainOnes) {
+// results.
+TEST(InputFile, PipedRunsGiveTheSameResultsAsPlainOnes) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "the pipe is made by a POSIX shell";
+#endif
     const ScratchDir dir;
     const fs::path lod = dir / "model.lod";
     writeBytes(lod, modelOfManyPages());
@@ -92,7 +94,17 @@ TEST(InputFile, PipedAndSelfReplacingRunsGiveTheSameResultsAsPlainOnes) {
     const CommandRun listedFromPipe = runBuiltCommand(dir.path(), "lodtool", {"list", "/dev/stdin"}, piped);
     EXPECT_EQ(listedFromPipe.status, 0) << listedFromPipe.err;
     EXPECT_EQ(listedFromPipe.out, listed.out);
+}
 
+// Converting or repacking a mapped file onto itself replaces it while the
+// mapping still holds the old file.
+TEST(InputFile, RunsOntoTheirOwnInputGiveTheSameResultsAsPlainOnes) {
+    const ScratchDir dir;
+    const fs::path lod = dir / "model.lod";
+    writeBytes(lod, modelOfManyPages());
+    const std::string lodArg = lod.string();
+
+    ASSERT_EQ(runBuiltCommand(dir.path(), "mevlo", {lodArg, (dir / "plain.3ds").string()}).status, 0);
     ASSERT_EQ(runBuiltCommand(dir.path(), "lodtool", {"repack", lodArg, (dir / "copy.lod").string()}).status, 0);
     const CommandRun overItself = runBuiltCommand(dir.path(), "lodtool", {"repack", lodArg, lodArg});
     EXPECT_EQ(overItself.status, 0) << overItself.err;
