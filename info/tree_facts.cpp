@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <array>
+#include <map>
 
 #include "info/model_facts.h"
 #include "lod/control_nodes.h"
@@ -10,10 +12,28 @@ namespace mevlo {
 
 namespace {
 
-void countPrimitive(const Primitive* primitive, ModelFacts& facts) {
+// Counts kept in arrays while the tree is walked (a model has millions of
+// primitives and a handful of types and textures); merged into the facts'
+// maps at the end.
+struct PrimitiveCounts {
+    std::array<int64_t, kPrimitiveTypeCount> knownTypes{};
+    int32_t lastTexture = 0;
+    int64_t* lastTextureCount = nullptr;
+};
+
+void countPrimitive(const Primitive* primitive, ModelFacts& facts, PrimitiveCounts& counts) {
     if (!primitive) return;
-    ++facts.primitivesByType[primitive->type];
-    if (primitive->flags() & PRIM_TEXTURE) ++facts.texturesUsed[primitive->textureId];
+    if (isKnownPrimitiveType(primitive->type)) {
+        ++counts.knownTypes[static_cast<size_t>(primitive->type)];
+    } else {
+        ++facts.primitivesByType[primitive->type];
+    }
+    if (!(primitive->flags() & PRIM_TEXTURE)) return;
+    if (!counts.lastTextureCount || counts.lastTexture != primitive->textureId) {
+        counts.lastTexture = primitive->textureId;
+        counts.lastTextureCount = &facts.texturesUsed[primitive->textureId];
+    }
+    ++*counts.lastTextureCount;
 }
 
 void widenLimits(DofUse& use, float minimum, float maximum) {
@@ -44,7 +64,7 @@ void countDofUse(const LodNode& node, ModelFacts& facts) {
     widenLimits(use, limited.minimum, limited.maximum);
 }
 
-void countNode(const LodNode& node, ModelFacts& facts) {
+void countNode(const LodNode& node, ModelFacts& facts, PrimitiveCounts& counts) {
     ++facts.nodesBuilt;
     if (isKnownNodeType(node.type)) ++facts.nodesByType[static_cast<size_t>(node.type)];
     switch (node.type) {
@@ -65,12 +85,12 @@ void countNode(const LodNode& node, ModelFacts& facts) {
             break;
         case NODE_PT:
         case NODE_CP:
-            countPrimitive(static_cast<const SinglePrimitiveNode&>(node).primitive.get(), facts);
+            countPrimitive(static_cast<const SinglePrimitiveNode&>(node).primitive.get(), facts, counts);
             break;
         case NODE_LP: {
             const auto& pair = static_cast<const DblPolyNode&>(node);
-            countPrimitive(pair.sideA.get(), facts);
-            countPrimitive(pair.sideB.get(), facts);
+            countPrimitive(pair.sideA.get(), facts, counts);
+            countPrimitive(pair.sideB.get(), facts, counts);
             break;
         }
         default:
@@ -96,6 +116,7 @@ void collectTreeFacts(const LodModel& model, ModelFacts& facts) {
         facts.script = root.script;
         for (int32_t i = 0; i < root.textures.count(); ++i) facts.rootTextures.push_back(root.textures[i]);
     }
+    PrimitiveCounts counts;
     std::vector<const LodNode*> pendingChains;
     std::vector<const LodNode*> chain;
     std::vector<const LodNode*> children;
@@ -105,7 +126,7 @@ void collectTreeFacts(const LodModel& model, ModelFacts& facts) {
         pendingChains.pop_back();
         chain.clear();
         for (const LodNode* n = head; n; n = n->next.get()) {
-            countNode(*n, facts);
+            countNode(*n, facts, counts);
             chain.push_back(n);
         }
         // Children are created last node first; the stack is popped in
@@ -118,6 +139,9 @@ void collectTreeFacts(const LodModel& model, ModelFacts& facts) {
                 if (*it) pendingChains.push_back(*it);
         }
     }
+    for (int32_t type = 0; type < kPrimitiveTypeCount; ++type)
+        if (counts.knownTypes[static_cast<size_t>(type)] > 0)
+            facts.primitivesByType[type] += counts.knownTypes[static_cast<size_t>(type)];
     std::sort(facts.slots.begin(), facts.slots.end());
     facts.slots.erase(std::unique(facts.slots.begin(), facts.slots.end()), facts.slots.end());
 }
