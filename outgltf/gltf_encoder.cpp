@@ -1,6 +1,7 @@
 #include "outgltf/gltf_encoder.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "common/json_writer.h"
 #include "common/byte_order.h"
@@ -23,29 +24,20 @@ void closeLodExtras(JsonWriter& json) {
     json.endObject();
 }
 
+void writeNumbers(JsonWriter& json, const char* name, std::initializer_list<double> numbers) {
+    json.key(name);
+    json.beginArray();
+    for (double number : numbers) json.value(number);
+    json.endArray();
+}
+
 void writeNode(JsonWriter& json, const GltfNode& node) {
     json.beginObject();
     json.field("name", node.name);
     if (node.hasTransform) {
-        json.key("translation");
-        json.beginArray();
-        json.value(node.translation.x);
-        json.value(node.translation.y);
-        json.value(node.translation.z);
-        json.endArray();
-        json.key("rotation");
-        json.beginArray();
-        json.value(node.rotation.x);
-        json.value(node.rotation.y);
-        json.value(node.rotation.z);
-        json.value(node.rotation.w);
-        json.endArray();
-        json.key("scale");
-        json.beginArray();
-        json.value(node.scale.x);
-        json.value(node.scale.y);
-        json.value(node.scale.z);
-        json.endArray();
+        writeNumbers(json, "translation", {node.translation.x, node.translation.y, node.translation.z});
+        writeNumbers(json, "rotation", {node.rotation.x, node.rotation.y, node.rotation.z, node.rotation.w});
+        writeNumbers(json, "scale", {node.scale.x, node.scale.y, node.scale.z});
     }
     if (node.mesh >= 0) json.field("mesh", node.mesh);
     if (!node.children.empty()) {
