@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "console_capture.h"
+
 namespace conformance {
 
 // MinGW's C++ runtime formats with its own (C99) printf, not the system's.
@@ -34,19 +36,7 @@ __attribute__((format(CONFORMANCE_PRINTF_FORMAT, 1, 2))) inline std::string form
 
 // Reads a whole file as bytes. False when it cannot be opened or read.
 inline bool readWholeFile(const std::string& path, std::string& bytes) {
-  bytes.clear();
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    return false;
-  }
-  char buffer[65536];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes.append(buffer, got);
-  }
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
+  return testprocess::readWholeFile(path, bytes);
 }
 
 }  // namespace conformance

@@ -4,18 +4,25 @@
 
 namespace testprocess {
 
-std::string readCapture(const std::string& path) {
-  std::string bytes;
+bool readWholeFile(const std::string& path, std::string& bytes) {
+  bytes.clear();
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
-    return bytes;
+    return false;
   }
   char buffer[65536];
   size_t got = 0;
   while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
     bytes.append(buffer, got);
   }
+  const bool ok = std::ferror(file) == 0;
   std::fclose(file);
+  return ok;
+}
+
+std::string readCapture(const std::string& path) {
+  std::string bytes;
+  readWholeFile(path, bytes);
   return bytes;
 }
 

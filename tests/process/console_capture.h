@@ -5,6 +5,9 @@
 
 namespace testprocess {
 
+// Reads a whole file as bytes. False when it cannot be opened or read.
+bool readWholeFile(const std::string& path, std::string& bytes);
+
 // The whole file as bytes ("" when it cannot be read).
 std::string readCapture(const std::string& path);
 
