@@ -8,6 +8,30 @@
 
 namespace mevlo {
 
+namespace {
+
+// Two decimal digits per entry: this routine formats every coordinate of a
+// listing, millions of them.
+const char kPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+inline void putPair(char* out, uint32_t pair) { std::memcpy(out, kPairs + 2 * pair, 2); }
+
+// Decimal digits of n: from its bit length, corrected by one comparison.
+inline int digitCount(uint64_t n) {
+    static const uint64_t kPowers[] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull,
+                                       10000000ull, 100000000ull, 1000000000ull, 10000000000ull,
+                                       100000000000ull, 1000000000000ull, 10000000000000ull,
+                                       100000000000000ull};
+    const int bitLength = 64 - __builtin_clzll(n | 1);
+    const int guess = (bitLength * 1233) >> 12;  // floor(bitLength * log10(2))
+    return guess + ((n | 1) >= kPowers[guess] ? 1 : 0);
+}
+
+}  // namespace
+
 // A float is m * 2^e with a 24-bit m. Below 2^43 (e < 19) the products
 // m * 2^e * 10^6 and m * 10^6 fit 64 bits, so value * 10^6 is rounded
 // exactly in integers. Larger values go through printf, which every C
@@ -44,45 +68,36 @@ int formatFixed6(float value, char* out) {
         }
     }
 
-    // Digits two at a time from a table: this routine formats every
-    // coordinate of a listing, millions of them.
-    static const char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    char reversed[32];
-    int length = 0;
+    // The sign is written always and kept only when negative: no branch on
+    // a sign that coordinates flip at random.
+    char* p = out;
+    *p = '-';
+    p += negative ? 1 : 0;
+    // The integer part, written back to front from its last digit.
     uint64_t integerPart = scaled / 1000000u;
-    uint32_t decimals = static_cast<uint32_t>(scaled % 1000000u);
-    for (int i = 0; i < 3; ++i) {
-        const uint32_t pair = decimals % 100;
-        decimals /= 100;
-        reversed[length++] = kPairs[2 * pair + 1];
-        reversed[length++] = kPairs[2 * pair];
+    const uint32_t decimals = static_cast<uint32_t>(scaled - integerPart * 1000000u);
+    const int integerDigits = digitCount(integerPart);
+    char* digit = p + integerDigits;
+    while (integerPart >= 100) {
+        const uint64_t rest = integerPart / 100;
+        digit -= 2;
+        putPair(digit, static_cast<uint32_t>(integerPart - rest * 100));
+        integerPart = rest;
     }
-    reversed[length++] = '.';
-    if (integerPart <= UINT32_MAX) {
-        uint32_t small = static_cast<uint32_t>(integerPart);
-        while (small >= 100) {
-            const uint32_t pair = small % 100;
-            small /= 100;
-            reversed[length++] = kPairs[2 * pair + 1];
-            reversed[length++] = kPairs[2 * pair];
-        }
-        reversed[length++] = kPairs[2 * small + 1];
-        if (small >= 10) reversed[length++] = kPairs[2 * small];
+    if (integerPart >= 10) {
+        putPair(p, static_cast<uint32_t>(integerPart));
     } else {
-        do {
-            reversed[length++] = static_cast<char>('0' + integerPart % 10);
-            integerPart /= 10;
-        } while (integerPart);
+        *p = static_cast<char>('0' + integerPart);
     }
-
-    int written = 0;
-    if (negative) out[written++] = '-';
-    while (length) out[written++] = reversed[--length];
-    out[written] = '\0';
-    return written;
+    p += integerDigits;
+    *p++ = '.';
+    const uint32_t high = decimals / 10000;
+    const uint32_t low = decimals - high * 10000;
+    putPair(p, high);
+    putPair(p + 2, low / 100);
+    putPair(p + 4, low % 100);
+    p[6] = '\0';
+    return static_cast<int>(p + 6 - out);
 }
 
 }  // namespace mevlo
