@@ -18,17 +18,6 @@ WordWriter WordWriter::measuring() {
     return writer;
 }
 
-void WordWriter::writeWord(int32_t value) {
-    if (measuringOnly) {
-        ++measuredWords;
-        return;
-    }
-    if (wordCount >= capacity) return;
-    words[static_cast<size_t>(wordCount)] = value;
-    bytePosition += 4;
-    ++wordCount;
-}
-
 void WordWriter::reserveSlot(int32_t& slot, int32_t placeholder) {
     slot = wordCount;
     writeWord(placeholder);

@@ -9,6 +9,7 @@
 // stores nothing and only counts, gives the exact number of words.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -28,8 +29,18 @@ public:
     // Largest capacity whose byte positions (4 per word) fit in an int32.
     static constexpr int32_t kMaxCapacity = INT32_MAX / 4;
 
-    // Appends one word; dropped on a full writer.
-    void writeWord(int32_t value);
+    // Appends one word; dropped on a full writer. Inline: a repack writes
+    // every word of the file through here.
+    void writeWord(int32_t value) {
+        if (measuringOnly) {
+            ++measuredWords;
+            return;
+        }
+        if (wordCount >= capacity) return;
+        words[static_cast<size_t>(wordCount)] = value;
+        bytePosition += 4;
+        ++wordCount;
+    }
     // Hands back the index of the word it appends (capacity on a full
     // writer), then appends the placeholder.
     void reserveSlot(int32_t& slot, int32_t placeholder);
