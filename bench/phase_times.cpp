@@ -92,7 +92,9 @@ int main(int argc, char** argv) {
         if (!mevlo::convertTree(model.root.get(), conversion)) return fail(conversion.overflow);
         clock.step("convert");
         mevlo::AtomicOutput out;
-        if (!out.open(argv[3], error) || !mevlo::write3ds(scene, out, error)) return fail(error);
+        if (!out.open(argv[3], error)) return fail(error);
+        mevlo::write3ds(scene, out);
+        if (!out.commit(error)) return fail(error);
         clock.step("write");
         model.release();
         clock.step("release");

@@ -49,8 +49,7 @@ int runConversion(const char* inPath, const char* outPath) {
     mevlo::Scene3ds scene;
     mevlo::ConversionState conversion(scene);
     const bool converted = mevlo::convertTree(model.root.get(), conversion);
-    // The meshes hold copies of everything the output needs: once the input
-    // is known to have stayed whole up to here, nothing else can go wrong.
+    // What the walk read decides the messages and whether a file is made.
     if (!model.input().intact()) {
         std::cerr << mevlo::InputFile::lostMessage(inPath) << "\n";
         return 1;
@@ -71,7 +70,15 @@ int runConversion(const char* inPath, const char* outPath) {
         return 1;
     }
     std::printf("Begin Write\n");
-    if (!mevlo::write3ds(scene, output, error)) {
+    mevlo::write3ds(scene, output);
+    // The vertices were read from the input while being written: the file
+    // is put in place only if the input stayed whole up to here.
+    if (!model.input().intact()) {
+        std::cerr << mevlo::InputFile::lostMessage(inPath) << "\n";
+        return 1;
+    }
+    // A failed write was remembered by the output; commit reports it.
+    if (!output.commit(error)) {
         std::cerr << error << "\n";
         return 1;
     }

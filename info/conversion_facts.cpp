@@ -98,21 +98,14 @@ private:
     // both output axes. Ancestor transforms are bounded as in the
     // conversion; past the bound the remaining meshes add no bounds.
     void addBounds(const SubTreeNode& node) {
-        if (threeDsAlive_) {
-            // The 3DS mesh just made holds these positions already.
-            const MeshBuffer& mesh = scene_.mesh(scene_.meshCount() - 1);
-            for (int32_t i = 0; i < mesh.vertexCount(); ++i) extendBoth(mesh.vertex(i));
-            return;
+        // While the 3DS conversion runs, it has counted these transforms.
+        if (!threeDsAlive_) {
+            transforms_ += countTransformingAncestors(node) * node.vertexCount;
+            if (transforms_ > kMaxAncestorTransforms) return;
         }
-        int64_t ancestors = 0;
-        for (const LodNode* a = node.owner; a; a = a->owner)
-            if (a->type == NODE_DOF || a->type == NODE_XDOF) ++ancestors;
-        transforms_ += ancestors * node.vertexCount;
-        if (transforms_ > kMaxAncestorTransforms) return;
-        positions_.assign(static_cast<size_t>(node.vertexCount), Vec3{});
-        for (int32_t i = 0; i < node.vertexCount; ++i) node.getVertex(i, positions_[static_cast<size_t>(i)]);
-        applyAncestorTransforms(node, positions_.data(), node.vertexCount);
-        for (const Vec3& lod : positions_) extendBoth(toOutputAxes(lod));
+        positions_.resize(static_cast<size_t>(node.vertexCount));
+        produceOutputPositions(node, 0, node.vertexCount, positions_.data());
+        for (const Vec3& v : positions_) extendBoth(v);
     }
 
     void extendBoth(const Vec3& v) {

@@ -4,7 +4,6 @@
 
 #include "lod/lod_node.h"
 #include "lod/subtree_node.h"
-#include "lod/transform_nodes.h"
 
 namespace mevlo {
 
@@ -38,25 +37,15 @@ bool ConversionState::openContainer(const SubTreeNode& node, int32_t) {
                     kMaxMeshVertices, node.recordOffset);
     }
     meshes_.push_back(mesh);
-    mesh->reserveVertices(node.vertexCount);
-    for (int32_t i = 0; i < node.vertexCount; ++i) {
-        // A DOF answers with its own transform already applied. A lookup that
-        // fails still takes its slot, so later indices keep their meaning.
-        Vec3 position;
-        node.getVertex(i, position);
-        mesh->addVertex(position);
-    }
-    int64_t transformingAncestors = 0;
-    for (const LodNode* a = node.owner; a; a = a->owner)
-        if (a->type == NODE_DOF || a->type == NODE_XDOF) ++transformingAncestors;
-    ancestorTransforms += transformingAncestors * mesh->vertexCount();
+    // The positions are made when the mesh is written, straight into the
+    // output; only the cost of making them is counted here.
+    mesh->produceVerticesFrom(node);
+    ancestorTransforms += countTransformingAncestors(node) * mesh->vertexCount();
     if (ancestorTransforms > kMaxAncestorTransforms) {
         return fail(overflow,
                     "Model too large: more than %lld vertex transforms by DOF ancestors (geometry node at offset %d)",
                     static_cast<long long>(kMaxAncestorTransforms), node.recordOffset);
     }
-    applyAncestorTransforms(node, *mesh);
-    for (int32_t i = 0; i < mesh->vertexCount(); ++i) mesh->vertex(i) = toOutputAxes(mesh->vertex(i));
     return true;
 }
 
@@ -73,33 +62,6 @@ bool ConversionState::polygonFan(int32_t meshNumber, const Primitive&, const Lod
         }
     }
     return true;
-}
-
-void applyAncestorTransforms(const SubTreeNode& node, MeshBuffer& mesh) {
-    if (mesh.vertexCount() > 0) applyAncestorTransforms(node, &mesh.vertex(0), mesh.vertexCount());
-}
-
-void applyAncestorTransforms(const SubTreeNode& node, Vec3* vertices, int32_t count) {
-    for (const LodNode* ancestor = node.owner; ancestor; ancestor = ancestor->owner) {
-        const Mat3* rotation = nullptr;
-        const Vec3* translation = nullptr;
-        if (ancestor->type == NODE_DOF) {
-            const auto* dof = static_cast<const DofNode*>(ancestor);
-            rotation = &dof->rotation;
-            translation = &dof->translation;
-        } else if (ancestor->type == NODE_XDOF) {
-            const auto* xdof = static_cast<const XDofNode*>(ancestor);
-            rotation = &xdof->rotation;
-            translation = &xdof->translation;
-        } else {
-            continue;
-        }
-        for (int32_t i = 0; i < count; ++i) vertices[i] = transformPoint(*rotation, *translation, vertices[i]);
-    }
-}
-
-Vec3 toOutputAxes(const Vec3& v) {
-    return Vec3{v.y, v.x, floatFromBits(bitsOfFloat(v.z) ^ 0x80000000u)};
 }
 
 }  // namespace mevlo

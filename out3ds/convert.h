@@ -2,10 +2,11 @@
 // sink of the shared tree walk.
 //
 // Every geometry node (a node with its own vertex table) becomes one mesh
-// holding exactly that table, in table order, so that the vertex indices of
+// made of exactly that table, in table order, so that the vertex indices of
 // the primitives below it are copied into faces unchanged. The vertices are
 // moved into the frame of the tree's top by the node's own DOF transform and
-// those of its DOF and XDOF ancestors, then into the output axes. Every
+// those of its DOF and XDOF ancestors, then into the output axes; the mesh
+// makes them from the node when it is written (output_positions.h). Every
 // primitive with three or more vertices becomes a triangle fan in the mesh
 // of the geometry node that holds it. Colours, normals, textures and switch
 // states are not converted.
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "convert/tree_walk.h"
+#include "out3ds/output_positions.h"
 #include "out3ds/scene.h"
 
 namespace mevlo {
@@ -30,7 +32,9 @@ constexpr uint16_t kFanFaceFlags = 6;
 constexpr int64_t kMaxAncestorTransforms = 100000000;
 
 // The 3DS scene building: fills the scene's meshes as the walk reports
-// them and stops at the first capacity passed.
+// them and stops at the first capacity passed. The meshes read their
+// vertices from the walked nodes, so the model must stay loaded until the
+// scene is written.
 class ConversionState final : public TreeWalkSink {
 public:
     explicit ConversionState(Scene3ds& target) : scene(target) {}
@@ -44,7 +48,8 @@ public:
     Scene3ds& scene;
     // Faces left out because an index named a vertex the mesh does not have.
     int64_t droppedFaces = 0;
-    // Ancestor vertex transforms done so far (bounded by kMaxAncestorTransforms).
+    // Ancestor vertex transforms the scene's meshes need so far (bounded by
+    // kMaxAncestorTransforms; they are done when the scene is written).
     int64_t ancestorTransforms = 0;
     // Empty while the model fits the capacities; otherwise the one line
     // (without newline) that says which limit was passed at which node. The
@@ -59,15 +64,5 @@ private:
 // Converts the tree from its start node (normally the model's root; may be
 // null). False when a capacity was passed (state.overflow says which).
 bool convertTree(const LodNode* start, ConversionState& state);
-
-// Applies the DOF and XDOF transforms found up the owner links of the node
-// to every vertex of its mesh, nearest ancestor first.
-void applyAncestorTransforms(const SubTreeNode& node, MeshBuffer& mesh);
-// The same for count positions held elsewhere.
-void applyAncestorTransforms(const SubTreeNode& node, Vec3* vertices, int32_t count);
-
-// (x, y, z) -> (y, x, -z). The sign of z is flipped bitwise, so +0.0 becomes
-// -0.0 and every other value keeps its bits apart from the sign.
-Vec3 toOutputAxes(const Vec3& v);
 
 }  // namespace mevlo

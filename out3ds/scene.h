@@ -1,6 +1,10 @@
 // The in-memory form of a 3DS scene: one triangle mesh per geometry node,
-// collected completely before the file is laid out, because every 3DS chunk
-// header carries the byte length of everything inside it.
+// known completely before the file is laid out, because every 3DS chunk
+// header carries the byte length of everything inside it. Faces are
+// collected (those of a mesh can arrive after later meshes opened); the
+// vertices of a mesh made from a geometry node are not held at all but made
+// from the node's table as they are written, so only their count must be
+// known beforehand.
 //
 // The capacities are hard limits of the output format as this system writes
 // it: vertex and face counts are stored as 16-bit values, and object names
@@ -27,32 +31,47 @@ struct MeshFace {
     uint16_t flags = 0;
 };
 
+class SubTreeNode;
+
+// A mesh stores its vertices (added one by one) or makes them from a
+// geometry node whenever they are read; never both.
 class MeshBuffer {
 public:
     // Record offset of the node the mesh was made from, for messages.
     explicit MeshBuffer(int32_t sourceOffset = 0) : sourceOffset_(sourceOffset) {}
 
-    // Appends a vertex. False, and nothing stored, when the mesh is full.
+    // Makes the mesh's vertices the output positions of the node's vertex
+    // table (output_positions.h), produced on every read instead of stored;
+    // the node must outlive the mesh's last read. False, and nothing
+    // changed, when the mesh has or makes vertices already, or when the
+    // table is longer than a mesh holds.
+    bool produceVerticesFrom(const SubTreeNode& node);
+    // Appends a vertex. False, and nothing stored, when the mesh is full or
+    // makes its vertices from a node.
     bool addVertex(const Vec3& position);
     // Appends a face and returns the new face count; 0, and nothing stored,
     // when the mesh is full.
     int32_t addFace(const MeshFace& face);
 
-    void reserveVertices(int32_t n) { vertices_.reserve(static_cast<size_t>(n)); }
-    int32_t vertexCount() const { return static_cast<int32_t>(vertices_.size()); }
+    int32_t vertexCount() const { return node_ ? producedCount_ : static_cast<int32_t>(stored_.size()); }
     int32_t faceCount() const { return static_cast<int32_t>(faces_.size()); }
     bool verticesFull() const { return vertexCount() >= kMaxMeshVertices; }
     bool facesFull() const { return faceCount() >= kMaxMeshFaces; }
 
-    // Caller guarantees 0 <= i < vertexCount() (faceCount() for faces).
-    const Vec3& vertex(int32_t i) const { return vertices_[static_cast<size_t>(i)]; }
-    Vec3& vertex(int32_t i) { return vertices_[static_cast<size_t>(i)]; }
+    // The vertexCount() vertices: the stored ones, or ones made into
+    // scratch, which has room for vertexCount() of them.
+    const Vec3* vertices(Vec3* scratch) const;
+    // One vertex, 0 <= i < vertexCount() (a made one is made for this call).
+    Vec3 vertex(int32_t i) const;
+    // Caller guarantees 0 <= i < faceCount().
     const MeshFace& face(int32_t i) const { return faces_[static_cast<size_t>(i)]; }
 
     int32_t sourceOffset() const { return sourceOffset_; }
 
 private:
-    std::vector<Vec3> vertices_;
+    std::vector<Vec3> stored_;
+    const SubTreeNode* node_ = nullptr;
+    int32_t producedCount_ = 0;
     std::vector<MeshFace> faces_;
     int32_t sourceOffset_ = 0;
 };

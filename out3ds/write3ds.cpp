@@ -11,7 +11,8 @@ namespace {
 
 bool isWritten(const MeshBuffer& mesh) { return mesh.vertexCount() > 0; }
 
-void encodeObject(ChunkWriter& writer, const MeshBuffer& mesh, int32_t number) {
+// scratch has room for a mesh's vertices, made only when they are written.
+void encodeObject(ChunkWriter& writer, const MeshBuffer& mesh, int32_t number, Vec3* scratch) {
     const size_t object = writer.openChunk(kChunkNamedObject);
     // Four digits and the terminating NUL; the scene capacity keeps the
     // number below 10000.
@@ -22,12 +23,12 @@ void encodeObject(ChunkWriter& writer, const MeshBuffer& mesh, int32_t number) {
     const size_t triangles = writer.openChunk(kChunkTriangleMesh);
     const size_t vertexList = writer.openChunk(kChunkVertexList);
     writer.putU16(static_cast<uint16_t>(mesh.vertexCount()));
-    writer.putBlock(12 * static_cast<size_t>(mesh.vertexCount()), [&mesh](uint8_t* at) {
+    writer.putBlock(12 * static_cast<size_t>(mesh.vertexCount()), [&mesh, scratch](uint8_t* at) {
+        const Vec3* vertices = mesh.vertices(scratch);
         for (int32_t i = 0; i < mesh.vertexCount(); ++i, at += 12) {
-            const Vec3& v = mesh.vertex(i);
-            storeU32LE(at, bitsOfFloat(v.x));
-            storeU32LE(at + 4, bitsOfFloat(v.y));
-            storeU32LE(at + 8, bitsOfFloat(v.z));
+            storeU32LE(at, bitsOfFloat(vertices[i].x));
+            storeU32LE(at + 4, bitsOfFloat(vertices[i].y));
+            storeU32LE(at + 8, bitsOfFloat(vertices[i].z));
         }
     });
     writer.closeChunk(vertexList);
@@ -48,13 +49,14 @@ void encodeObject(ChunkWriter& writer, const MeshBuffer& mesh, int32_t number) {
     writer.closeChunk(object);
 }
 
-// The bytes of every written object, measured by encoding them.
-size_t objectsLength(const Scene3ds& scene) {
+// The bytes of every written object, measured by encoding them (a
+// measuring writer makes no vertices).
+size_t objectsLength(const Scene3ds& scene, Vec3* scratch) {
     ChunkWriter measure(ChunkWriter::Mode::Measure);
     int32_t number = 0;
     for (int32_t i = 0; i < scene.meshCount(); ++i) {
         const MeshBuffer& mesh = scene.mesh(i);
-        if (isWritten(mesh)) encodeObject(measure, mesh, number++);
+        if (isWritten(mesh)) encodeObject(measure, mesh, number++, scratch);
     }
     return measure.size();
 }
@@ -71,10 +73,12 @@ int32_t countWrittenMeshes(const Scene3ds& scene) {
 
 // The outer chunks enclose every object, so their lengths go out before
 // the objects: they are measured first, and the objects are then encoded a
-// block at a time (inner lengths are patched within the block).
+// block at a time (inner lengths are patched within the block). Vertices
+// made from nodes go from one mesh-sized scratch straight into the block.
 bool stream3ds(const Scene3ds& scene, const std::function<bool(const uint8_t*, size_t)>& emit) {
     constexpr size_t kBlock = size_t{1} << 20;
-    const size_t editorLength = kChunkHeaderBytes + objectsLength(scene);
+    std::vector<Vec3> scratch(kMaxMeshVertices);
+    const size_t editorLength = kChunkHeaderBytes + objectsLength(scene, scratch.data());
     ChunkWriter block;
     block.reserve(kBlock + 200000);  // one block and the largest object
     block.putChunkHeader(kChunkMain, static_cast<uint32_t>(kChunkHeaderBytes + editorLength));
@@ -83,7 +87,7 @@ bool stream3ds(const Scene3ds& scene, const std::function<bool(const uint8_t*, s
     for (int32_t i = 0; i < scene.meshCount(); ++i) {
         const MeshBuffer& mesh = scene.mesh(i);
         if (!isWritten(mesh)) continue;
-        encodeObject(block, mesh, number++);
+        encodeObject(block, mesh, number++, scratch.data());
         if (block.size() >= kBlock) {
             if (!emit(block.bytes().data(), block.size())) return false;
             block.clear();
@@ -101,11 +105,9 @@ std::vector<uint8_t> encode3ds(const Scene3ds& scene) {
     return file;
 }
 
-bool write3ds(const Scene3ds& scene, AtomicOutput& output, std::string& error) {
+bool write3ds(const Scene3ds& scene, AtomicOutput& output) {
     std::printf("Objects built: %i\n", static_cast<int>(countWrittenMeshes(scene)));
-    // A failed write is remembered by the output; commit reports it.
-    stream3ds(scene, [&output](const uint8_t* data, size_t size) { return output.write(data, size); });
-    return output.commit(error);
+    return stream3ds(scene, [&output](const uint8_t* data, size_t size) { return output.write(data, size); });
 }
 
 }  // namespace mevlo

@@ -35,15 +35,17 @@ constexpr uint16_t kChunkFaceList = 0x4120;
 int32_t countWrittenMeshes(const Scene3ds& scene);
 
 // Encodes the file in blocks of about a megabyte and hands each to emit, in
-// order. Stops, returning false, as soon as emit does.
+// order. Stops, returning false, as soon as emit does. Meshes made from
+// nodes read them (and so the model's input) while this runs.
 bool stream3ds(const Scene3ds& scene, const std::function<bool(const uint8_t*, size_t)>& emit);
 
 // The whole file, laid out in memory (the same encoding, collected).
 std::vector<uint8_t> encode3ds(const Scene3ds& scene);
 
-// Prints "Objects built: N", then writes the file into an opened output and
-// commits it. On failure error holds a one-line reason naming the path and
-// the target is left as it was.
-bool write3ds(const Scene3ds& scene, AtomicOutput& output, std::string& error);
+// Prints "Objects built: N", then writes the file into an opened output.
+// False once a write failed (the output remembers why). The caller commits
+// the output, after checking that the input the vertices were just read
+// from stayed whole.
+bool write3ds(const Scene3ds& scene, AtomicOutput& output);
 
 }  // namespace mevlo

@@ -211,6 +211,11 @@ bool export3ds(const LodModel& model, const std::string& outPath, Totals& totals
     if (!output.open(outPath, error)) return false;
     // A failed write stops the stream; commit reports why.
     stream3ds(scene, [&output](const uint8_t* data, size_t size) { return output.write(data, size); });
+    // The vertices were read from the input while being written.
+    if (!model.input().intact()) {
+        error = InputFile::kLostReason;
+        return false;
+    }
     if (!output.commit(error)) return false;
     for (int32_t i = 0; i < scene.meshCount(); ++i) totals.triangles += scene.mesh(i).faceCount();
     return true;
