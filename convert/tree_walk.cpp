@@ -20,7 +20,7 @@ void TreeWalkSink::leaveBranch(const SwitchNode&, int32_t) {}
 void TreeWalkSink::leaveSwitch(const SwitchNode&) {}
 void TreeWalkSink::slot(const SlotNode&) {}
 
-bool isPointOrLinePrimitive(const Primitive& primitive) { return primitive.type == 0 || primitive.type == 1; }
+bool isPointOrLinePrimitive(const Primitive& primitive) { return primitive.type() == 0 || primitive.type() == 1; }
 
 namespace {
 
@@ -126,10 +126,10 @@ private:
             }
             case NODE_PT:
             case NODE_CP:
-                return primitive(static_cast<const SinglePrimitiveNode&>(node).primitive.get(), mesh, node);
+                return primitive(static_cast<const SinglePrimitiveNode&>(node).primitive(), mesh, node);
             case NODE_LP: {
                 const auto& pair = static_cast<const DblPolyNode&>(node);
-                return primitive(pair.sideA.get(), mesh, node) && primitive(pair.sideB.get(), mesh, node);
+                return primitive(pair.sideA(), mesh, node) && primitive(pair.sideB(), mesh, node);
             }
             case NODE_SLOT:
                 sink_.slot(static_cast<const SlotNode&>(node));
@@ -141,14 +141,15 @@ private:
     }
 
     bool primitive(const Primitive* primitive, int32_t mesh, const LodNode& holder) {
-        if (!primitive || mesh < 0 || !primitive->vertexIndices.present()) return true;
-        const Int32Table& indices = primitive->vertexIndices;
+        if (!primitive || mesh < 0) return true;
+        const Int32Table indices = primitive->vertexIndices();
+        if (!indices.present()) return true;
         if (indices.count() >= 3 && !fan(*primitive, mesh, holder)) return false;
         return !isPointOrLinePrimitive(*primitive) || sink_.pointOrLinePrimitive(mesh, *primitive, holder);
     }
 
     bool fan(const Primitive& primitive, int32_t mesh, const LodNode& holder) {
-        const Int32Table& indices = primitive.vertexIndices;
+        const Int32Table indices = primitive.vertexIndices();
         const int32_t meshVertices = meshVertices_[static_cast<size_t>(mesh)];
         if (indices.count() < kFanMemoMinIndices) {
             scratch_.kept.clear();

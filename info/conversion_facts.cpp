@@ -66,12 +66,13 @@ public:
     // Points and segments are counted when they name vertices their
     // container has, as the export keeps them.
     bool pointOrLinePrimitive(int32_t mesh, const Primitive& primitive, const LodNode&) override {
-        const Int32Table& indices = primitive.vertexIndices;
+        const Int32Table indices = primitive.vertexIndices();
+        const int32_t type = primitive.type();
         const int64_t vertices = meshes_[static_cast<size_t>(mesh)].vertices;
         const auto inRange = [&](int32_t i) { return static_cast<uint16_t>(indices.rawWord(i, 0)) < vertices; };
         for (int32_t i = 0; i < indices.count(); ++i) {
-            if (primitive.type == 0 && inRange(i)) ++facts_.points;
-            if (primitive.type == 1 && i > 0 && inRange(i - 1) && inRange(i)) ++facts_.lineSegments;
+            if (type == 0 && inRange(i)) ++facts_.points;
+            if (type == 1 && i > 0 && inRange(i - 1) && inRange(i)) ++facts_.lineSegments;
         }
         return true;
     }

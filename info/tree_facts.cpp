@@ -23,15 +23,15 @@ struct PrimitiveCounts {
 
 void countPrimitive(const Primitive* primitive, ModelFacts& facts, PrimitiveCounts& counts) {
     if (!primitive) return;
-    if (isKnownPrimitiveType(primitive->type)) {
-        ++counts.knownTypes[static_cast<size_t>(primitive->type)];
+    if (isKnownPrimitiveType(primitive->type())) {
+        ++counts.knownTypes[static_cast<size_t>(primitive->type())];
     } else {
-        ++facts.primitivesByType[primitive->type];
+        ++facts.primitivesByType[primitive->type()];
     }
     if (!(primitive->flags() & PRIM_TEXTURE)) return;
-    if (!counts.lastTextureCount || counts.lastTexture != primitive->textureId) {
-        counts.lastTexture = primitive->textureId;
-        counts.lastTextureCount = &facts.texturesUsed[primitive->textureId];
+    if (!counts.lastTextureCount || counts.lastTexture != primitive->textureId()) {
+        counts.lastTexture = primitive->textureId();
+        counts.lastTextureCount = &facts.texturesUsed[primitive->textureId()];
     }
     ++*counts.lastTextureCount;
 }
@@ -85,12 +85,12 @@ void countNode(const LodNode& node, ModelFacts& facts, PrimitiveCounts& counts) 
             break;
         case NODE_PT:
         case NODE_CP:
-            countPrimitive(static_cast<const SinglePrimitiveNode&>(node).primitive.get(), facts, counts);
+            countPrimitive(static_cast<const SinglePrimitiveNode&>(node).primitive(), facts, counts);
             break;
         case NODE_LP: {
             const auto& pair = static_cast<const DblPolyNode&>(node);
-            countPrimitive(pair.sideA.get(), facts, counts);
-            countPrimitive(pair.sideB.get(), facts, counts);
+            countPrimitive(pair.sideA(), facts, counts);
+            countPrimitive(pair.sideB(), facts, counts);
             break;
         }
         default:

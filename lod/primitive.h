@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "common/byte_order.h"
 #include "lod/packed_table.h"
 
 namespace mevlo {
@@ -34,8 +35,21 @@ inline bool isKnownPrimitiveType(int32_t type) { return type >= 0 && type < kPri
 // The flags of a type; a type outside 0..26 has none.
 inline int32_t primitiveFlagsOf(int32_t type) { return isKnownPrimitiveType(type) ? PrimitiveFlags[type] : 0; }
 
+// A view of one primitive record in the loaded file, which the model keeps
+// for as long as it lives. Millions of these are held, so nothing the record
+// says is copied: every field is decoded from the record when asked for.
+// What loading decides once is kept: which blocks fit the file (a block
+// that does not is absent, and was counted as a loading problem).
 class Primitive {
 public:
+    // The longest record: type, vertexCount, index block, polyData, colour,
+    // normal, textureId and texture block.
+    static constexpr int32_t kMaxRecordWords = 11;
+
+    // An empty record (type 0, no vertices, colour 0) that was not read
+    // from any file.
+    Primitive() = default;
+
     // Reads the record at the stream's current position. Prints
     // "  FUBAR!\n" for a type outside 0..26 and then reads fields 1-3 only.
     void readPrimitive(LodModel& model, LodNode* holder);
@@ -45,19 +59,66 @@ public:
     // Writes this primitive's part of a listing line.
     void printPrimitive() const;
 
-    int32_t flags() const { return primitiveFlagsOf(type); }
+    int32_t type() const { return word(0); }
+    int32_t flags() const { return primitiveFlagsOf(type()); }
+    int32_t vertexCount() const { return word(1); }
+    // Fields the type does not have read as 0.
+    float polyData(int i) const { return (flags() & PRIM_POLYDATA) ? floatFromBits(static_cast<uint32_t>(word(3 + i))) : 0.0f; }
+    int32_t colorIndex() const {
+        const int32_t bits = flags();
+        return (bits & PRIM_COLOR) && !(bits & PRIM_COLORS) ? word(colorWord(bits)) : 0;
+    }
+    int32_t normalIndex() const {
+        const int32_t bits = flags();
+        return (bits & PRIM_NORMAL) && !(bits & PRIM_NORMALS) ? word(normalWord(bits)) : 0;
+    }
+    int32_t textureId() const {
+        const int32_t bits = flags();
+        return (bits & PRIM_TEXTURE) ? word(textureWord(bits)) : 0;
+    }
+
+    // The blocks; absent when the type has none, the count is not positive
+    // or the block does not fit the file.
+    Int32Table vertexIndices() const { return table<int32_t>(kVertexTable, 2); }
+    Int32Table colorIndices() const { return table<int32_t>(kColorTable, colorWord(flags())); }
+    Int32Table normalIndices() const { return table<int32_t>(kNormalTable, normalWord(flags())); }
+    TexCoordTable texCoords() const { return table<TexCoord>(kTextureTable, textureWord(flags()) + 1); }
 
     LodNode* owner = nullptr;
-    int32_t type = 0;
-    float polyData[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    int32_t vertexCount = 0;
-    Int32Table vertexIndices;
-    Int32Table normalIndices;
-    int32_t normalIndex = 0;
-    Int32Table colorIndices;
-    int32_t colorIndex = 0;
-    int32_t textureId = 0;
-    TexCoordTable texCoords;
+
+private:
+    enum : uint8_t { kVertexTable = 1, kColorTable = 2, kNormalTable = 4, kTextureTable = 8 };
+
+    // Word positions of the optional fields, which follow one another in
+    // file order as the type's flags announce them.
+    static int32_t colorWord(int32_t bits) { return (bits & PRIM_POLYDATA) ? 7 : 3; }
+    static int32_t normalWord(int32_t bits) {
+        return colorWord(bits) + ((bits & (PRIM_COLOR | PRIM_COLORS)) ? 1 : 0);
+    }
+    static int32_t textureWord(int32_t bits) {
+        return normalWord(bits) + ((bits & (PRIM_NORMAL | PRIM_NORMALS)) ? 1 : 0);
+    }
+
+    int32_t word(int32_t i) const { return loadI32LE(record_ + 4 * i); }
+
+    template <typename T>
+    PackedTable<T> table(uint8_t which, int32_t offsetWord) const {
+        if (!(readable_ & which)) return {};
+        return PackedTable<T>(dataBase_ + word(offsetWord), vertexCount());
+    }
+
+    // Decides whether the block at offsetWord fits the file (counting it
+    // as a loading problem when not).
+    void checkTable(LodModel& model, uint8_t which, int32_t offsetWord, int64_t entrySize);
+
+    // The record's words: in the file, or a zero-padded copy in the model's
+    // arena when the record runs past the end of the file.
+    const uint8_t* record_ = kEmptyRecord;
+    // Where node data starts: block offsets count from here.
+    const uint8_t* dataBase_ = nullptr;
+    uint8_t readable_ = 0;
+
+    static const uint8_t kEmptyRecord[4 * kMaxRecordWords];
 };
 
 }  // namespace mevlo

@@ -4,16 +4,13 @@
 
 namespace mevlo {
 
-ArenaPtr<Primitive> readPrimitiveAt(LodModel& model, int32_t offset, LodNode* holder) {
-    if (!model.stream().seek(model.dataBase + offset)) return nullptr;
-    ArenaPtr<Primitive> primitive(model.arena().create<Primitive>());
-    primitive->readPrimitive(model, holder);
-    return primitive;
+void readPrimitiveAt(LodModel& model, int32_t offset, LodNode* holder, Primitive& primitive) {
+    if (model.stream().seek(model.dataBase + offset)) primitive.readPrimitive(model, holder);
 }
 
 void SinglePrimitiveNode::readRecord(LodModel& model) {
     const int32_t offset = readInt32(model.stream());
-    primitive = readPrimitiveAt(model, offset, this);
+    readPrimitiveAt(model, offset, this, primitive_);
 }
 
 // Both offsets are read before either side's record.
@@ -21,8 +18,8 @@ void DblPolyNode::readRecord(LodModel& model) {
     ByteStream& in = model.stream();
     const int32_t offsetA = readInt32(in);
     const int32_t offsetB = readInt32(in);
-    sideA = readPrimitiveAt(model, offsetA, this);
-    sideB = readPrimitiveAt(model, offsetB, this);
+    readPrimitiveAt(model, offsetA, this, sideA_);
+    readPrimitiveAt(model, offsetB, this, sideB_);
 }
 
 }  // namespace mevlo

@@ -3,13 +3,14 @@
 // the primitive records.
 #pragma once
 
-#include <memory>
-
 #include "lod/lod_node.h"
-#include "lod/node_arena.h"
 #include "lod/primitive.h"
 
 namespace mevlo {
+
+// Nodes hold their primitives in place. One that was read has its holder as
+// owner; one whose record could not be reached has none and is not shown.
+inline const Primitive* heldOrNull(const Primitive& primitive) { return primitive.owner ? &primitive : nullptr; }
 
 // Shared reading for PT and CP: one primitive record offset.
 class SinglePrimitiveNode : public LodNode {
@@ -20,7 +21,10 @@ public:
     void readRecord(LodModel& model) override;
 
     // Null when the record could not be reached.
-    ArenaPtr<Primitive> primitive;
+    const Primitive* primitive() const { return heldOrNull(primitive_); }
+
+private:
+    Primitive primitive_;
 };
 
 class PrimNode final : public SinglePrimitiveNode {
@@ -43,12 +47,17 @@ public:
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
 
-    ArenaPtr<Primitive> sideA;
-    ArenaPtr<Primitive> sideB;
+    // Null when the record could not be reached.
+    const Primitive* sideA() const { return heldOrNull(sideA_); }
+    const Primitive* sideB() const { return heldOrNull(sideB_); }
+
+private:
+    Primitive sideA_;
+    Primitive sideB_;
 };
 
-// Reads a primitive at dataBase + offset; null when that position is
-// before the start of the file. The stream is left after the record.
-ArenaPtr<Primitive> readPrimitiveAt(LodModel& model, int32_t offset, LodNode* holder);
+// Reads the primitive at dataBase + offset into `primitive`, unless that
+// position is before the start of the file.
+void readPrimitiveAt(LodModel& model, int32_t offset, LodNode* holder, Primitive& primitive);
 
 }  // namespace mevlo

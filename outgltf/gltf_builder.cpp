@@ -228,7 +228,7 @@ int32_t GltfSceneBuilder::materialFor(const Primitive& primitive, bool withTexCo
     const bool clip = (flags & PRIM_CLIP) != 0;
     // Untextured primitives without alpha or clip use the default material.
     if (!textured && !alpha && !clip) return -1;
-    const int32_t texture = textured ? primitive.textureId : -1;
+    const int32_t texture = textured ? primitive.textureId() : -1;
     // An image can only be given to primitives with texture coordinates.
     const bool withImage = textured && withTexCoords && !options_.texturePattern.empty();
     const auto key = std::make_tuple(texture, alpha, clip, withImage);
@@ -269,18 +269,18 @@ bool GltfSceneBuilder::polygonFan(int32_t mesh, const Primitive& primitive, cons
     GltfMeshBuilder* builder = meshes_[static_cast<size_t>(mesh)].builder.get();
     if (!builder || fan.kept.empty()) return true;
     if (!withinLimit(static_cast<int64_t>(fan.kept.size()))) return false;
-    const bool withTexCoords = (primitive.flags() & PRIM_TEXTURE) && primitive.texCoords.present();
+    const bool withTexCoords = (primitive.flags() & PRIM_TEXTURE) && primitive.texCoords().present();
     builder->addFan(primitive, fan, materialFor(primitive, withTexCoords), withTexCoords);
     return true;
 }
 
 bool GltfSceneBuilder::pointOrLinePrimitive(int32_t mesh, const Primitive& primitive, const LodNode&) {
     GltfMeshBuilder* builder = meshes_[static_cast<size_t>(mesh)].builder.get();
-    const int32_t count = primitive.vertexIndices.count();
+    const int32_t count = primitive.vertexIndices().count();
     if (!builder) {
         // A container without vertices: every index is out of range.
-        if (primitive.type == 0) report_.pointsOutOfRange += count;
-        if (primitive.type == 1 && count > 1) report_.segmentsOutOfRange += count - 1;
+        if (primitive.type() == 0) report_.pointsOutOfRange += count;
+        if (primitive.type() == 1 && count > 1) report_.segmentsOutOfRange += count - 1;
         return true;
     }
     if (!withinLimit(count)) return false;

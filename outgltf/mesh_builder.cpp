@@ -29,14 +29,15 @@ struct VertexKeyHash {
 bool singleColorOf(const Primitive& primitive, int32_t& color) {
     const int32_t flags = primitive.flags();
     if (flags & PRIM_COLOR) {
-        color = primitive.colorIndex;
+        color = primitive.colorIndex();
         return true;
     }
-    if (!(flags & PRIM_COLORS) || !primitive.colorIndices.present() || primitive.colorIndices.count() == 0)
-        return false;
-    color = primitive.colorIndices[0];
-    for (int32_t i = 1; i < primitive.colorIndices.count(); ++i)
-        if (primitive.colorIndices[i] != color) return false;
+    if (!(flags & PRIM_COLORS)) return false;
+    const Int32Table colors = primitive.colorIndices();
+    if (!colors.present() || colors.count() == 0) return false;
+    color = colors[0];
+    for (int32_t i = 1; i < colors.count(); ++i)
+        if (colors[i] != color) return false;
     return true;
 }
 
@@ -222,7 +223,10 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, const FanOutcome& fan, 
                              bool withTexCoords) {
     const int32_t flags = primitive.flags();
     const bool singleNormal = (flags & PRIM_NORMAL) != 0;
-    const bool withNormals = singleNormal || ((flags & PRIM_NORMALS) && primitive.normalIndices.present());
+    const int32_t singleNormalIndex = primitive.normalIndex();
+    const Int32Table normalIndices = primitive.normalIndices();
+    const TexCoordTable texCoords = primitive.texCoords();
+    const bool withNormals = singleNormal || ((flags & PRIM_NORMALS) && normalIndices.present());
     if (withNormals && unitNormals_.empty()) prepareNormals();
     Group* group = nullptr;
     for (const FanFace& face : fan.kept) {
@@ -239,7 +243,7 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, const FanOutcome& fan, 
             float faceNormalValues[3];
             for (int k = 0; k < 3; ++k) {
                 const int32_t normalIndex =
-                    singleNormal ? primitive.normalIndex : primitive.normalIndices[corner[k]];
+                    singleNormal ? singleNormalIndex : normalIndices[corner[k]];
                 const float* n = normalIndex >= 0 && normalIndex < container_.normalCount
                                      ? &unitNormals_[3 * static_cast<size_t>(normalIndex)]
                                      : nullptr;
@@ -257,7 +261,7 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, const FanOutcome& fan, 
         for (int k = 0; k < 3; ++k) {
             float uv[2] = {0.0f, 0.0f};
             if (withTexCoords) {
-                const TexCoord stored = primitive.texCoords[corner[k]];
+                const TexCoord stored = texCoords[corner[k]];
                 const float v = options_.flipV ? 1.0f - stored.v : stored.v;
                 if (std::isfinite(stored.u) && std::isfinite(v)) {
                     uv[0] = stored.u;
@@ -275,10 +279,10 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, const FanOutcome& fan, 
 }
 
 void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
-    const Int32Table& indices = primitive.vertexIndices;
+    const Int32Table indices = primitive.vertexIndices();
     const auto low16 = [&indices](int32_t i) { return static_cast<uint16_t>(indices.rawWord(i, 0)); };
     const int32_t n = indices.count();
-    if (primitive.type == 0) {
+    if (primitive.type() == 0) {
         Group* group = nullptr;
         for (int32_t i = 0; i < n; ++i) {
             const uint16_t index = low16(i);

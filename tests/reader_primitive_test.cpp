@@ -10,11 +10,11 @@ using namespace lodtest;
 
 namespace {
 
-Primitive* onlyPrimitive(const Loaded& loaded) {
+const Primitive* onlyPrimitive(const Loaded& loaded) {
     auto* r = as<RootNode>(loaded.root());
     if (!r || !r->firstChild) return nullptr;
     auto* node = as<SinglePrimitiveNode>(r->firstChild.get());
-    return node ? node->primitive.get() : nullptr;
+    return node ? node->primitive() : nullptr;
 }
 
 }  // namespace
@@ -32,22 +32,22 @@ TEST(PrimitiveReader, EveryTypeReadsExactlyTheFieldsItsFlagsAnnounce) {
         const Primitive* q = onlyPrimitive(loaded);
         ASSERT_NE(q, nullptr);
         const int32_t bits = PrimitiveFlags[type];
-        EXPECT_EQ(q->type, type);
-        EXPECT_EQ(q->vertexCount, 3);
-        ASSERT_TRUE(q->vertexIndices.present());
-        EXPECT_EQ(q->vertexIndices[2], 2);
-        EXPECT_EQ(q->polyData[3], (bits & PRIM_POLYDATA) ? 4.5f : 0.0f);
-        EXPECT_EQ(q->colorIndices.present(), (bits & PRIM_COLORS) != 0);
-        EXPECT_EQ(q->colorIndex, (bits & PRIM_COLOR) ? 77 : 0);
+        EXPECT_EQ(q->type(), type);
+        EXPECT_EQ(q->vertexCount(), 3);
+        ASSERT_TRUE(q->vertexIndices().present());
+        EXPECT_EQ(q->vertexIndices()[2], 2);
+        EXPECT_EQ(q->polyData(3), (bits & PRIM_POLYDATA) ? 4.5f : 0.0f);
+        EXPECT_EQ(q->colorIndices().present(), (bits & PRIM_COLORS) != 0);
+        EXPECT_EQ(q->colorIndex(), (bits & PRIM_COLOR) ? 77 : 0);
         if (bits & PRIM_COLORS) {
-            EXPECT_EQ(q->colorIndices[1], 11);
+            EXPECT_EQ(q->colorIndices()[1], 11);
         }
-        EXPECT_EQ(q->normalIndices.present(), (bits & PRIM_NORMALS) != 0);
-        EXPECT_EQ(q->normalIndex, (bits & PRIM_NORMAL) ? 1 : 0);
-        EXPECT_EQ(q->texCoords.present(), (bits & PRIM_TEXTURE) != 0);
-        EXPECT_EQ(q->textureId, (bits & PRIM_TEXTURE) ? 33 : 0);
+        EXPECT_EQ(q->normalIndices().present(), (bits & PRIM_NORMALS) != 0);
+        EXPECT_EQ(q->normalIndex(), (bits & PRIM_NORMAL) ? 1 : 0);
+        EXPECT_EQ(q->texCoords().present(), (bits & PRIM_TEXTURE) != 0);
+        EXPECT_EQ(q->textureId(), (bits & PRIM_TEXTURE) ? 33 : 0);
         if (bits & PRIM_TEXTURE) {
-            EXPECT_EQ(q->texCoords[1].u, 0.25f);
+            EXPECT_EQ(q->texCoords()[1].u, 0.25f);
         }
         EXPECT_EQ(q->owner, as<RootNode>(loaded.root())->firstChild.get());
     }
@@ -65,10 +65,10 @@ TEST(PrimitiveReader, UnknownTypeSaysFubarAndReadsThreeWords) {
         EXPECT_EQ(loaded.messages, "  FUBAR!\n");
         const Primitive* q = onlyPrimitive(loaded);
         ASSERT_NE(q, nullptr);
-        EXPECT_EQ(q->type, type);
-        EXPECT_EQ(q->vertexCount, 1);
-        EXPECT_TRUE(q->vertexIndices.present());
-        EXPECT_EQ(q->polyData[0], 0.0f);
+        EXPECT_EQ(q->type(), type);
+        EXPECT_EQ(q->vertexCount(), 1);
+        EXPECT_TRUE(q->vertexIndices().present());
+        EXPECT_EQ(q->polyData(0), 0.0f);
         EXPECT_EQ(q->flags(), 0);
     }
 }
@@ -80,15 +80,15 @@ TEST(PrimitiveReader, LpSidesAreIndependentEvenFromOneRecord) {
     const auto loaded = load(built);
     auto* d = as<DblPolyNode>(as<RootNode>(loaded.root())->firstChild.get());
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->sideA->vertexCount, 3);
-    EXPECT_EQ(d->sideB->vertexCount, 1);
+    EXPECT_EQ(d->sideA()->vertexCount(), 3);
+    EXPECT_EQ(d->sideB()->vertexCount(), 1);
     built.setField("lp", 12, built.int32At(built.offsetOf("lp") + 8));
     const auto same = load(built);
     d = as<DblPolyNode>(as<RootNode>(same.root())->firstChild.get());
-    ASSERT_NE(d->sideA, nullptr);
-    ASSERT_NE(d->sideB, nullptr);
-    EXPECT_NE(d->sideA.get(), d->sideB.get());
-    EXPECT_EQ(d->sideB->vertexCount, 3);
+    ASSERT_NE(d->sideA(), nullptr);
+    ASSERT_NE(d->sideB(), nullptr);
+    EXPECT_NE(d->sideA(), d->sideB());
+    EXPECT_EQ(d->sideB()->vertexCount(), 3);
 }
 
 TEST(PrimitiveReader, RecordBeforeTheStartOfTheFileIsAbsent) {
@@ -99,7 +99,7 @@ TEST(PrimitiveReader, RecordBeforeTheStartOfTheFileIsAbsent) {
     const auto loaded = load(built);
     auto* c = as<SinglePrimitiveNode>(as<RootNode>(loaded.root())->firstChild.get());
     ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->primitive, nullptr);
+    EXPECT_EQ(c->primitive(), nullptr);
 }
 
 TEST(PrimitiveReader, BlocksThatCannotBeReadAreAbsentWhileTheCountStays) {
@@ -108,8 +108,8 @@ TEST(PrimitiveReader, BlocksThatCannotBeReadAreAbsentWhileTheCountStays) {
     const auto loaded = load(buildLod(root({{1, 1, 1}}, {cp(p)})));
     const Primitive* q = onlyPrimitive(loaded);
     ASSERT_NE(q, nullptr);
-    EXPECT_EQ(q->vertexCount, 0x7FFFFFFF);
-    EXPECT_FALSE(q->vertexIndices.present());
-    EXPECT_FALSE(q->colorIndices.present());
-    EXPECT_FALSE(q->normalIndices.present());
+    EXPECT_EQ(q->vertexCount(), 0x7FFFFFFF);
+    EXPECT_FALSE(q->vertexIndices().present());
+    EXPECT_FALSE(q->colorIndices().present());
+    EXPECT_FALSE(q->normalIndices().present());
 }

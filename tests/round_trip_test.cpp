@@ -197,16 +197,20 @@ void expectSameVec(const Vec3& a, const Vec3& b, const char* what) {
 void expectSamePrimitive(const Primitive* a, const Primitive* b) {
     ASSERT_EQ(a == nullptr, b == nullptr);
     if (!a) return;
-    EXPECT_EQ(a->type, b->type);
-    EXPECT_EQ(a->vertexCount, b->vertexCount);
-    expectSameFloats(a->polyData, b->polyData, 4, "polyData");
-    EXPECT_EQ(a->colorIndex, b->colorIndex);
-    EXPECT_EQ(a->normalIndex, b->normalIndex);
-    EXPECT_EQ(a->textureId, b->textureId);
-    expectSameTable(a->vertexIndices, b->vertexIndices, "vertexIndices");
-    expectSameTable(a->colorIndices, b->colorIndices, "colorIndices");
-    expectSameTable(a->normalIndices, b->normalIndices, "normalIndices");
-    expectSameTable(a->texCoords, b->texCoords, "texCoords");
+    EXPECT_EQ(a->type(), b->type());
+    EXPECT_EQ(a->vertexCount(), b->vertexCount());
+    for (int i = 0; i < 4; ++i) {
+        const float x = a->polyData(i);
+        const float y = b->polyData(i);
+        expectSameFloats(&x, &y, 1, "polyData");
+    }
+    EXPECT_EQ(a->colorIndex(), b->colorIndex());
+    EXPECT_EQ(a->normalIndex(), b->normalIndex());
+    EXPECT_EQ(a->textureId(), b->textureId());
+    expectSameTable(a->vertexIndices(), b->vertexIndices(), "vertexIndices");
+    expectSameTable(a->colorIndices(), b->colorIndices(), "colorIndices");
+    expectSameTable(a->normalIndices(), b->normalIndices(), "normalIndices");
+    expectSameTable(a->texCoords(), b->texCoords(), "texCoords");
 }
 
 void expectSameChain(const LodNode* a, const LodNode* b);
@@ -281,11 +285,11 @@ void expectSameNode(const LodNode& a, const LodNode& b) {
         EXPECT_EQ(rc->rcType, rd->rcType);
         EXPECT_EQ(rc->rcData, rd->rcData);
     } else if (auto* p = dynamic_cast<const SinglePrimitiveNode*>(&a)) {
-        expectSamePrimitive(p->primitive.get(), dynamic_cast<const SinglePrimitiveNode*>(&b)->primitive.get());
+        expectSamePrimitive(p->primitive(), dynamic_cast<const SinglePrimitiveNode*>(&b)->primitive());
     } else if (auto* l = dynamic_cast<const DblPolyNode*>(&a)) {
         auto* m = dynamic_cast<const DblPolyNode*>(&b);
-        expectSamePrimitive(l->sideA.get(), m->sideA.get());
-        expectSamePrimitive(l->sideB.get(), m->sideB.get());
+        expectSamePrimitive(l->sideA(), m->sideA());
+        expectSamePrimitive(l->sideB(), m->sideB());
     }
 }
 
@@ -386,7 +390,7 @@ TEST(RoundTrip, SharedTablesAndRecordsAreWrittenOncePerUser) {
     EXPECT_EQ(bNode->vertices[1].x, 4.0f);
     auto* lpNode = as<DblPolyNode>(bNode->next.get());
     ASSERT_NE(lpNode, nullptr);
-    EXPECT_EQ(lpNode->sideB->type, 5);
+    EXPECT_EQ(lpNode->sideB()->type(), 5);
 }
 
 TEST(RoundTrip, DamagedInputsSettleAfterOneRepack) {

@@ -231,30 +231,30 @@ TEST(Serializer, UnreadableBlocksAreWrittenSoTheRecordStaysWhole) {
     ASSERT_EQ(chainLength(r->firstChild.get()), 4u);
 
     LodNode* n = r->firstChild.get();
-    const Primitive* v = as<SinglePrimitiveNode>(n)->primitive.get();
-    EXPECT_EQ(v->vertexCount, 0);  // no indices: nothing of it is kept
-    EXPECT_FALSE(v->colorIndices.present());
+    const Primitive* v = as<SinglePrimitiveNode>(n)->primitive();
+    EXPECT_EQ(v->vertexCount(), 0);  // no indices: nothing of it is kept
+    EXPECT_FALSE(v->colorIndices().present());
 
     n = n->next.get();
-    const Primitive* c = as<SinglePrimitiveNode>(n)->primitive.get();
-    ASSERT_EQ(c->vertexCount, 2);
-    ASSERT_TRUE(c->colorIndices.present());
-    EXPECT_EQ(c->colorIndices[0], 0);
-    EXPECT_EQ(c->colorIndices[1], 0);
-    EXPECT_EQ(c->vertexIndices[1], 1);
+    const Primitive* c = as<SinglePrimitiveNode>(n)->primitive();
+    ASSERT_EQ(c->vertexCount(), 2);
+    ASSERT_TRUE(c->colorIndices().present());
+    EXPECT_EQ(c->colorIndices()[0], 0);
+    EXPECT_EQ(c->colorIndices()[1], 0);
+    EXPECT_EQ(c->vertexIndices()[1], 1);
 
     n = n->next.get();
-    const Primitive* p = as<SinglePrimitiveNode>(n)->primitive.get();
+    const Primitive* p = as<SinglePrimitiveNode>(n)->primitive();
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->type, 0);
-    EXPECT_EQ(p->vertexCount, 0);
-    EXPECT_EQ(p->colorIndex, 0);
+    EXPECT_EQ(p->type(), 0);
+    EXPECT_EQ(p->vertexCount(), 0);
+    EXPECT_EQ(p->colorIndex(), 0);
 
     n = n->next.get();
-    const Primitive* u = as<SinglePrimitiveNode>(n)->primitive.get();
-    EXPECT_EQ(u->type, 27);
-    ASSERT_EQ(u->vertexCount, 2);
-    EXPECT_EQ(u->vertexIndices[1], 4);
+    const Primitive* u = as<SinglePrimitiveNode>(n)->primitive();
+    EXPECT_EQ(u->type(), 27);
+    ASSERT_EQ(u->vertexCount(), 2);
+    EXPECT_EQ(u->vertexIndices()[1], 4);
 
     EXPECT_EQ(repacked(once), once);
 }

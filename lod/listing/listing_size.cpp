@@ -18,8 +18,8 @@ constexpr int64_t kBytesPerLine = 4;
 
 int64_t primitiveEntries(const Primitive* primitive) {
     if (!primitive) return 0;
-    return static_cast<int64_t>(primitive->vertexIndices.count()) + primitive->colorIndices.count() +
-           primitive->normalIndices.count() + primitive->texCoords.count();
+    return static_cast<int64_t>(primitive->vertexIndices().count()) + primitive->colorIndices().count() +
+           primitive->normalIndices().count() + primitive->texCoords().count();
 }
 
 struct NodeShape {
@@ -43,10 +43,10 @@ NodeShape shapeOf(const LodNode& node) {
             return {1 + (branches > 0 ? branches : 1), 0};
         }
         case NODE_PT:
-        case NODE_CP: return {1, primitiveEntries(static_cast<const SinglePrimitiveNode&>(node).primitive.get())};
+        case NODE_CP: return {1, primitiveEntries(static_cast<const SinglePrimitiveNode&>(node).primitive())};
         case NODE_LP: {
             const auto& pair = static_cast<const DblPolyNode&>(node);
-            return {1, primitiveEntries(pair.sideA.get()) + primitiveEntries(pair.sideB.get())};
+            return {1, primitiveEntries(pair.sideA()) + primitiveEntries(pair.sideB())};
         }
         default: return {0, 0};
     }

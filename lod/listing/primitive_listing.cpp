@@ -37,7 +37,7 @@ void printVector(const Vec3& v) {
 // An absent block (its read failed) lists no entries: its count cannot be
 // trusted exactly then, so only the keyword is shown.
 void Primitive::printPrimitive() const {
-    if (!isKnownPrimitiveType(type)) {
+    if (!isKnownPrimitiveType(type())) {
         listText("; FUBAR!\n");
         return;
     }
@@ -45,31 +45,34 @@ void Primitive::printPrimitive() const {
     Vec3 buffer;
 
     listText(" VECTORS=");
-    for (int32_t i = 0; i < vertexIndices.count(); ++i) {
-        if (owner) owner->getVertex(vertexIndices[i], buffer);
+    const Int32Table vertices = vertexIndices();
+    for (int32_t i = 0; i < vertices.count(); ++i) {
+        if (owner) owner->getVertex(vertices[i], buffer);
         printVector(buffer);
     }
 
     if (primFlags & PRIM_COLORS) {
         listText(" COLORS=");
-        for (int32_t i = 0; i < colorIndices.count(); ++i) {
-            listInt(colorIndices[i]);
+        const Int32Table colors = colorIndices();
+        for (int32_t i = 0; i < colors.count(); ++i) {
+            listInt(colors[i]);
             listText(" ", 1);
         }
     } else if (primFlags & PRIM_COLOR) {
         listText(" COLOR=", 7);
-        listInt(colorIndex);
+        listInt(colorIndex());
         listText(" ", 1);
     }
 
     if (primFlags & PRIM_NORMALS) {
         listText(" NORMALS=");
-        for (int32_t i = 0; i < normalIndices.count(); ++i) {
-            if (owner) owner->getNormal(normalIndices[i], buffer);
+        const Int32Table normals = normalIndices();
+        for (int32_t i = 0; i < normals.count(); ++i) {
+            if (owner) owner->getNormal(normals[i], buffer);
             printVector(buffer);
         }
     } else if (primFlags & PRIM_NORMAL) {
-        if (owner) owner->getNormal(normalIndex, buffer);
+        if (owner) owner->getNormal(normalIndex(), buffer);
         listText(" NORMAL=");
         printVector(buffer);
     }
@@ -78,10 +81,11 @@ void Primitive::printPrimitive() const {
 
     if (primFlags & PRIM_TEXTURE) {
         listText(" TEXTURE=", 9);
-        listInt(textureId);
+        listInt(textureId());
         listText(" ", 1);
-        for (int32_t i = 0; i < texCoords.count(); ++i) {
-            const TexCoord uv = texCoords[i];
+        const TexCoordTable coords = texCoords();
+        for (int32_t i = 0; i < coords.count(); ++i) {
+            const TexCoord uv = coords[i];
             listFixed6(uv.u);
             listText(",", 1);
             listFixed6(uv.v);
@@ -95,7 +99,8 @@ void Primitive::printPrimitive() const {
 // A missing record leaves its part of the line empty.
 void PrimNode::printNode() const {
     printIndent();
-    const int32_t primType = primitive ? primitive->type : -1;
+    const Primitive* held = primitive();
+    const int32_t primType = held ? held->type() : -1;
     if (primType == 0) {
         listText("POINT ");
     } else if (primType == 1) {
@@ -103,23 +108,23 @@ void PrimNode::printNode() const {
     } else {
         listText("PRIM ");
     }
-    if (primitive) primitive->printPrimitive();
+    if (held) held->printPrimitive();
     listText("\n");
 }
 
 // A CP line holds the indentation again before its line end.
 void PolygonNode::printNode() const {
     printLine("POLYGON ");
-    if (primitive) primitive->printPrimitive();
+    if (const Primitive* held = primitive()) held->printPrimitive();
     printLine("\n");
 }
 
 // An LP line holds the indentation before " SIDEB=" and before its line end.
 void DblPolyNode::printNode() const {
     printLine("DBLPOLY SIDEA=");
-    if (sideA) sideA->printPrimitive();
+    if (const Primitive* side = sideA()) side->printPrimitive();
     printLine(" SIDEB=");
-    if (sideB) sideB->printPrimitive();
+    if (const Primitive* side = sideB()) side->printPrimitive();
     printLine("\n");
 }
 

@@ -7,7 +7,8 @@
 namespace mevlo {
 
 int32_t writtenVertexCount(const Primitive& primitive) {
-    return primitive.vertexIndices.present() ? primitive.vertexIndices.count() : 0;
+    const Int32Table indices = primitive.vertexIndices();
+    return indices.present() ? indices.count() : 0;
 }
 
 // The record's inline fields first (their order is fixed by the type's
@@ -23,39 +24,39 @@ int32_t Primitive::serializePrimitive(WordWriter& writer) const {
     int32_t normalSlot = -1;
     int32_t textureSlot = -1;
 
-    writer.writeWord(type);
+    writer.writeWord(type());
     writer.writeWord(count);
     writer.reserveSlot(vertexSlot, 0);
     if (bits & PRIM_POLYDATA)
-        for (float value : polyData) writeFloat(writer, value);
+        for (int i = 0; i < 4; ++i) writeFloat(writer, polyData(i));
     if (bits & PRIM_COLORS) {
         writer.reserveSlot(colorSlot, 0);
     } else if (bits & PRIM_COLOR) {
-        writer.writeWord(colorIndex);
+        writer.writeWord(colorIndex());
     }
     if (bits & PRIM_NORMALS) {
         writer.reserveSlot(normalSlot, 0);
     } else if (bits & PRIM_NORMAL) {
-        writer.writeWord(normalIndex);
+        writer.writeWord(normalIndex());
     }
     if (bits & PRIM_TEXTURE) {
-        writer.writeWord(textureId);
+        writer.writeWord(textureId());
         writer.reserveSlot(textureSlot, 0);
     }
 
     writer.patchSlot(vertexSlot);
-    writeTable(writer, vertexIndices, count);
+    writeTable(writer, vertexIndices(), count);
     if (bits & PRIM_COLORS) {
         writer.patchSlot(colorSlot);
-        writeTable(writer, colorIndices, count);
+        writeTable(writer, colorIndices(), count);
     }
     if (bits & PRIM_NORMALS) {
         writer.patchSlot(normalSlot);
-        writeTable(writer, normalIndices, count);
+        writeTable(writer, normalIndices(), count);
     }
     if (bits & PRIM_TEXTURE) {
         writer.patchSlot(textureSlot);
-        writeTable(writer, texCoords, count);
+        writeTable(writer, texCoords(), count);
     }
     return 1;
 }
@@ -83,7 +84,7 @@ int32_t SinglePrimitiveNode::serialize(WordWriter& writer) const {
     writer.reserveSlot(nextSlot, -1);
     writer.reserveSlot(primitiveSlot, -1);
     writer.patchSlot(primitiveSlot);
-    serializeHeldPrimitive(writer, primitive.get());
+    serializeHeldPrimitive(writer, primitive());
     finishRecord(writer, *this, nextSlot);
     return 1;
 }
@@ -97,9 +98,9 @@ int32_t DblPolyNode::serialize(WordWriter& writer) const {
     writer.reserveSlot(slotA, -1);
     writer.reserveSlot(slotB, -1);
     writer.patchSlot(slotA);
-    serializeHeldPrimitive(writer, sideA.get());
+    serializeHeldPrimitive(writer, sideA());
     writer.patchSlot(slotB);
-    serializeHeldPrimitive(writer, sideB.get());
+    serializeHeldPrimitive(writer, sideB());
     finishRecord(writer, *this, nextSlot);
     return 1;
 }
