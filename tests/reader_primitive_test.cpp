@@ -113,3 +113,26 @@ TEST(PrimitiveReader, BlocksThatCannotBeReadAreAbsentWhileTheCountStays) {
     EXPECT_FALSE(q->colorIndices().present());
     EXPECT_FALSE(q->normalIndices().present());
 }
+
+// Loading keeps records where they lie in the file; one that the end of the
+// file cuts must still read its missing words as zeros, a partial word too.
+TEST(PrimitiveReader, RecordCutByTheEndOfTheFileReadsZerosForTheMissingWords) {
+    Prim p = prim(0, {0});
+    p.color = 77;
+    Node node = cp(p);
+    node.label = "cp";
+    auto built = buildLod(root({{1, 1, 1}}, {node}));
+    const int32_t record = built.offsetOf("cp") + 12;
+    const int32_t moved = built.append({0, 1, built.int32At(record + 8)});
+    built.bytes.push_back(77);  // three bytes of the colour word
+    built.bytes.push_back(0);
+    built.bytes.push_back(0);
+    built.setField("cp", 8, moved);
+    const auto loaded = load(built);
+    const Primitive* q = onlyPrimitive(loaded);
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(q->vertexCount(), 1);
+    ASSERT_TRUE(q->vertexIndices().present());
+    EXPECT_EQ(q->vertexIndices()[0], 0);
+    EXPECT_EQ(q->colorIndex(), 0);
+}
