@@ -10,11 +10,11 @@
 #include <cstdint>
 
 #include "common/byte_order.h"
+#include "lod/lod_model.h"
 #include "lod/packed_table.h"
 
 namespace mevlo {
 
-class LodModel;
 class LodNode;
 class WordWriter;
 
@@ -38,8 +38,6 @@ inline int32_t primitiveFlagsOf(int32_t type) { return isKnownPrimitiveType(type
 // A view of one primitive record in the loaded file, which the model keeps
 // for as long as it lives. Millions of these are held, so nothing the record
 // says is copied: every field is decoded from the record when asked for.
-// What loading decides once is kept: which blocks fit the file (a block
-// that does not is absent, and was counted as a loading problem).
 class Primitive {
 public:
     // The longest record: type, vertexCount, index block, polyData, colour,
@@ -63,7 +61,9 @@ public:
     int32_t flags() const { return primitiveFlagsOf(type()); }
     int32_t vertexCount() const { return word(1); }
     // Fields the type does not have read as 0.
-    float polyData(int i) const { return (flags() & PRIM_POLYDATA) ? floatFromBits(static_cast<uint32_t>(word(3 + i))) : 0.0f; }
+    float polyData(int i) const {
+        return (flags() & PRIM_POLYDATA) ? floatFromBits(static_cast<uint32_t>(word(3 + i))) : 0.0f;
+    }
     int32_t colorIndex() const {
         const int32_t bits = flags();
         return (bits & PRIM_COLOR) && !(bits & PRIM_COLORS) ? word(colorWord(bits)) : 0;
@@ -77,18 +77,26 @@ public:
         return (bits & PRIM_TEXTURE) ? word(textureWord(bits)) : 0;
     }
 
-    // The blocks; absent when the type has none, the count is not positive
-    // or the block does not fit the file.
-    Int32Table vertexIndices() const { return table<int32_t>(kVertexTable, 2); }
-    Int32Table colorIndices() const { return table<int32_t>(kColorTable, colorWord(flags())); }
-    Int32Table normalIndices() const { return table<int32_t>(kNormalTable, normalWord(flags())); }
-    TexCoordTable texCoords() const { return table<TexCoord>(kTextureTable, textureWord(flags()) + 1); }
+    // The blocks: absent when the type has none, the count is not positive
+    // or the block does not lie wholly in the file (which loading counted as
+    // a problem).
+    Int32Table vertexIndices() const { return table<int32_t>(2); }
+    Int32Table colorIndices() const {
+        const int32_t bits = flags();
+        return (bits & PRIM_COLORS) ? table<int32_t>(colorWord(bits)) : Int32Table{};
+    }
+    Int32Table normalIndices() const {
+        const int32_t bits = flags();
+        return (bits & PRIM_NORMALS) ? table<int32_t>(normalWord(bits)) : Int32Table{};
+    }
+    TexCoordTable texCoords() const {
+        const int32_t bits = flags();
+        return (bits & PRIM_TEXTURE) ? table<TexCoord>(textureWord(bits) + 1) : TexCoordTable{};
+    }
 
     LodNode* owner = nullptr;
 
 private:
-    enum : uint8_t { kVertexTable = 1, kColorTable = 2, kNormalTable = 4, kTextureTable = 8 };
-
     // Word positions of the optional fields, which follow one another in
     // file order as the type's flags announce them.
     static int32_t colorWord(int32_t bits) { return (bits & PRIM_POLYDATA) ? 7 : 3; }
@@ -99,26 +107,25 @@ private:
         return normalWord(bits) + ((bits & (PRIM_NORMAL | PRIM_NORMALS)) ? 1 : 0);
     }
 
-    int32_t word(int32_t i) const { return loadI32LE(record_ + 4 * i); }
-
-    template <typename T>
-    PackedTable<T> table(uint8_t which, int32_t offsetWord) const {
-        if (!(readable_ & which)) return {};
-        return PackedTable<T>(dataBase_ + word(offsetWord), vertexCount());
+    // Word i of the record; words past the end of the file read as 0.
+    int32_t word(int32_t i) const {
+        return i < words_ ? loadI32LE(model_->file.data() + (model_->dataBase + recordOffset_ + 4 * i)) : 0;
     }
 
-    // Decides whether the block at offsetWord fits the file (counting it
-    // as a loading problem when not).
-    void checkTable(LodModel& model, uint8_t which, int32_t offsetWord, int64_t entrySize);
+    // The block of vertexCount entries at the offset in word offsetWord.
+    template <typename T>
+    PackedTable<T> table(int32_t offsetWord) const {
+        const int32_t count = vertexCount();
+        if (count <= 0) return {};
+        return PackedTable<T>(model_->readBlock(word(offsetWord), count * PackedTable<T>::kEntrySize), count);
+    }
 
-    // The record's words: in the file, or a zero-padded copy in the model's
-    // arena when the record runs past the end of the file.
-    const uint8_t* record_ = kEmptyRecord;
-    // Where node data starts: block offsets count from here.
-    const uint8_t* dataBase_ = nullptr;
-    uint8_t readable_ = 0;
-
-    static const uint8_t kEmptyRecord[4 * kMaxRecordWords];
+    // The model whose file holds the record; null for an empty record.
+    const LodModel* model_ = nullptr;
+    // The record's node-data offset.
+    int32_t recordOffset_ = 0;
+    // How many of the record's words lie in the file (0 for an empty record).
+    uint8_t words_ = 0;
 };
 
 }  // namespace mevlo
