@@ -31,7 +31,7 @@ int LodModel::loadInput(InputFile input) {
 
 void LodModel::buildFromBytes() {
     root.reset();
-    nodeTypes.clear();
+    nodeTypes = {};
     nextNodeIndex = 0;
     nestingDepth_ = 0;
     dataBase = 0;
@@ -42,16 +42,15 @@ void LodModel::buildFromBytes() {
     // count claims beyond the end of the file are 0 (no node).
     const int64_t available = file.remaining() / 4;
     const int64_t present = nodeCount < available ? nodeCount : available;
-    nodeTypes.reserve(static_cast<size_t>(present));
-    for (int64_t i = 0; i < present; ++i) nodeTypes.push_back(readInt32(file));
-    if (present < nodeCount) file.seek(file.size());
+    nodeTypes = Int32Table(file.data() + file.tell(), static_cast<int32_t>(present));
+    file.seek(present < nodeCount ? file.size() : file.tell() + 4 * present);
     dataBase = file.tell();
     nextNodeIndex = 0;
     root = createNode(0);
 }
 
 int32_t LodModel::nodeTypeAt(int32_t i) const {
-    return i >= 0 && static_cast<size_t>(i) < nodeTypes.size() ? nodeTypes[static_cast<size_t>(i)] : 0;
+    return i >= 0 && i < nodeTypes.count() ? nodeTypes[i] : 0;
 }
 
 int LodModel::readAt(int32_t offset, int64_t size, uint8_t* dest) {
@@ -73,8 +72,7 @@ const uint8_t* LodModel::readBlock(int32_t offset, int64_t size) const {
 void LodModel::release() {
     if (root) destroyChain(root);
     arena_.clear();
-    nodeTypes.clear();
-    nodeTypes.shrink_to_fit();
+    nodeTypes = {};
 }
 
 NodePtr LodModel::constructNode(int32_t code) {

@@ -84,7 +84,8 @@ public:
     NodeArena& arena() { return arena_; }
 
     int32_t nodeCount = 0;
-    std::vector<int32_t> nodeTypes;
+    // The entries of the node type table the file holds, read where they lie.
+    Int32Table nodeTypes;
     int32_t nextNodeIndex = 0;
     NodePtr root;
     ByteStream file;

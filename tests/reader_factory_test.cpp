@@ -130,7 +130,7 @@ TEST(LodReader, NodeCountsThatTheFileCannotHold) {
         storeU32LE(bytes.data() + 4, NODE_ROOT);
         const auto loaded = load(bytes);
         EXPECT_EQ(loaded.model->nodeCount, 0x7FFFFFFF);
-        EXPECT_EQ(loaded.model->nodeTypes.size(), 2u);
+        EXPECT_EQ(loaded.model->nodeTypes.count(), 2);
         EXPECT_EQ(loaded.model->dataBase, 12);
         ASSERT_NE(loaded.root(), nullptr);  // a Root read from zeros past the end
         EXPECT_EQ(loaded.root()->typeWord, 0);
@@ -175,7 +175,7 @@ TEST(LodReader, ReleaseIsSafeToRepeat) {
     auto loaded = load(buildLod(root({{1, 2, 3}}, {cp(prim(2, {0, 0, 0}))})));
     loaded.model->release();
     EXPECT_EQ(loaded.model->root, nullptr);
-    EXPECT_TRUE(loaded.model->nodeTypes.empty());
+    EXPECT_EQ(loaded.model->nodeTypes.count(), 0);
     loaded.model->release();
 }
 
