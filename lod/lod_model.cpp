@@ -136,8 +136,8 @@ NodePtr LodModel::createNode(int32_t offset) {
         if (!node) break;
         node->type = code;
         node->recordOffset = current;
-        node->typeWord = readInt32(file);
-        node->nextOffset = readInt32(file);
+        readInt32(file);  // the type word: nodes decode it when asked
+        const int32_t nextOffset = readInt32(file);
         LodNode* raw = node.get();
         pending.push_back(Pending{raw, file.tell()});
         if (tail) {
@@ -147,8 +147,8 @@ NodePtr LodModel::createNode(int32_t offset) {
             head = std::move(node);
         }
         tail = raw;
-        if (raw->nextOffset < 0) break;
-        current = raw->nextOffset;
+        if (nextOffset < 0) break;
+        current = nextOffset;
     }
 
     ++nestingDepth_;

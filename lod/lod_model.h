@@ -53,6 +53,13 @@ public:
     // The block of size bytes at dataBase + offset as a view into the
     // loaded file, or null when readAt would fail.
     const uint8_t* readBlock(int32_t offset, int64_t size) const;
+    // The word at dataBase + offset, or 0 when it does not lie wholly in the
+    // file (as a read there yields).
+    int32_t wordAt(int64_t offset) const {
+        const int64_t position = dataBase + offset;
+        if (position < 0 || file.size() - position < 4) return 0;
+        return loadI32LE(file.data() + position);
+    }
 
     // A table of count entries at offset; absent (and counted as a loading
     // problem) when it does not fit the file.

@@ -6,7 +6,9 @@
 
 namespace mevlo {
 
-LodNode::LodNode(LodModel&) {}
+LodNode::LodNode(LodModel& loadedFrom) : model(&loadedFrom) {}
+
+int32_t LodNode::typeWord() const { return model->wordAt(recordOffset); }
 
 // The rest of the chain is destroyed by a loop: a recursive unique_ptr
 // teardown would nest once per sibling.

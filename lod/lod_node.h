@@ -1,7 +1,7 @@
 // The node tree of a LOD model: the base class every node type shares.
 //
-// Every record starts with a common head: the type word (kept, not
-// interpreted) and the node-data offset of the next sibling (negative: none).
+// Every record starts with a common head: the type word (not interpreted)
+// and the node-data offset of the next sibling (negative: none).
 // Siblings form a chain through `next`; a container holds only the head of
 // each of its child chains.
 //
@@ -71,16 +71,20 @@ public:
     // the node's whole next-sibling chain has been built.
     virtual void readRecord(LodModel& model);
 
+    // The record's first word as read, decoded from the file on demand:
+    // a model holds millions of nodes, and nothing but a reader's check
+    // looks at it.
+    int32_t typeWord() const;
+
+    // The model the node was loaded from, which holds its record.
+    const LodModel* model;
     LodNode* owner = nullptr;
     LodNode* parent = nullptr;
     LodNode* prev = nullptr;
     NodePtr next;
     int32_t type = NODE_UNUSED;
-    int32_t typeWord = 0;
-    // Node-data offset of the record (for messages) and its next-sibling
-    // offset as read.
+    // Node-data offset of the record (for messages and later reads).
     int32_t recordOffset = 0;
-    int32_t nextOffset = -1;
 };
 
 // Destroys a whole chain with a loop, never recursing along `next`.

@@ -11,17 +11,12 @@ const int32_t PrimitiveFlags[kPrimitiveTypeCount] = {
     0x114, 0x115, 0x118, 0x11A, 0x134, 0x135, 0x138, 0x13A, 0x1B4, 0x1B5, 0x1B8, 0x1BA, 0x164,
 };
 
-// The record stays where it lies in the file: only where it is and how many
-// of its words the file holds are noted (words past the end of the file read
-// as zeros, as reading past the end yields). Blocks that do not fit the file
-// are counted here, once; they read as absent whenever asked for.
+// The record stays where it lies in the file: only where it is is noted.
+// Blocks that do not fit the file are counted here, once; they read as
+// absent whenever asked for.
 void Primitive::readPrimitive(LodModel& lodModel, LodNode* holder) {
     owner = holder;
-    model_ = &lodModel;
-    const ByteStream& in = lodModel.stream();
-    recordOffset_ = static_cast<int32_t>(in.tell() - lodModel.dataBase);
-    const int64_t wholeWords = in.remaining() / 4;
-    words_ = static_cast<uint8_t>(wholeWords < kMaxRecordWords ? wholeWords : kMaxRecordWords);
+    recordOffset_ = static_cast<int32_t>(lodModel.stream().tell() - lodModel.dataBase);
 
     const int32_t bits = flags();
     if (!isKnownPrimitiveType(type())) {

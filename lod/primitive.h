@@ -40,10 +40,6 @@ inline int32_t primitiveFlagsOf(int32_t type) { return isKnownPrimitiveType(type
 // says is copied: every field is decoded from the record when asked for.
 class Primitive {
 public:
-    // The longest record: type, vertexCount, index block, polyData, colour,
-    // normal, textureId and texture block.
-    static constexpr int32_t kMaxRecordWords = 11;
-
     // An empty record (type 0, no vertices, colour 0) that was not read
     // from any file.
     Primitive() = default;
@@ -94,6 +90,8 @@ public:
         return (bits & PRIM_TEXTURE) ? table<TexCoord>(textureWord(bits) + 1) : TexCoordTable{};
     }
 
+    // The node that holds the primitive (null for an empty record), which
+    // answers its vertex and normal lookups and knows the file.
     LodNode* owner = nullptr;
 
 private:
@@ -108,24 +106,18 @@ private:
     }
 
     // Word i of the record; words past the end of the file read as 0.
-    int32_t word(int32_t i) const {
-        return i < words_ ? loadI32LE(model_->file.data() + (model_->dataBase + recordOffset_ + 4 * i)) : 0;
-    }
+    int32_t word(int32_t i) const { return owner ? owner->model->wordAt(recordOffset_ + int64_t{4} * i) : 0; }
 
     // The block of vertexCount entries at the offset in word offsetWord.
     template <typename T>
     PackedTable<T> table(int32_t offsetWord) const {
         const int32_t count = vertexCount();
         if (count <= 0) return {};
-        return PackedTable<T>(model_->readBlock(word(offsetWord), count * PackedTable<T>::kEntrySize), count);
+        return PackedTable<T>(owner->model->readBlock(word(offsetWord), count * PackedTable<T>::kEntrySize), count);
     }
 
-    // The model whose file holds the record; null for an empty record.
-    const LodModel* model_ = nullptr;
     // The record's node-data offset.
     int32_t recordOffset_ = 0;
-    // How many of the record's words lie in the file (0 for an empty record).
-    uint8_t words_ = 0;
 };
 
 }  // namespace mevlo

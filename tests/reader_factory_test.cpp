@@ -27,7 +27,7 @@ TEST(LodReader, SmallestCompleteFileGivesRootWithScript) {
     auto* r = as<RootNode>(loaded.root());
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->type, NODE_ROOT);
-    EXPECT_EQ(r->typeWord, 4608360);
+    EXPECT_EQ(r->typeWord(), 4608360);
     EXPECT_EQ(r->script, 7);
     EXPECT_EQ(r->vertexCount, 0);
     EXPECT_FALSE(r->vertices.present());
@@ -133,7 +133,7 @@ TEST(LodReader, NodeCountsThatTheFileCannotHold) {
         EXPECT_EQ(loaded.model->nodeTypes.count(), 2);
         EXPECT_EQ(loaded.model->dataBase, 12);
         ASSERT_NE(loaded.root(), nullptr);  // a Root read from zeros past the end
-        EXPECT_EQ(loaded.root()->typeWord, 0);
+        EXPECT_EQ(loaded.root()->typeWord(), 0);
     }
     {  // empty file: count 0
         const auto loaded = load(std::vector<uint8_t>{});
@@ -195,7 +195,7 @@ TEST(LodReader, LitStringIsReadAsItsHeadAndTheChainGoesOn) {
     LodNode* head = as<RootNode>(loaded.root())->firstChild.get();
     ASSERT_NE(head, nullptr);
     EXPECT_EQ(head->type, NODE_LITSTRING);
-    EXPECT_EQ(head->typeWord, 11);
+    EXPECT_EQ(head->typeWord(), 11);
     ASSERT_NE(head->next, nullptr);
     EXPECT_EQ(head->next->type, NODE_CP);
 }

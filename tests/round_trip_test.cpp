@@ -220,7 +220,7 @@ int32_t codeAfterWriting(const LodNode& n) { return n.type == NODE_XSWITCH ? NOD
 
 void expectSameNode(const LodNode& a, const LodNode& b) {
     ASSERT_EQ(codeAfterWriting(a), b.type);
-    EXPECT_EQ(b.typeWord, NodeTypeTable[b.type].typeWord);
+    EXPECT_EQ(b.typeWord(), NodeTypeTable[b.type].typeWord);
     if (auto* s = dynamic_cast<const SubTreeNode*>(&a)) {
         auto* t = dynamic_cast<const SubTreeNode*>(&b);
         EXPECT_EQ(s->opaqueA, t->opaqueA);
