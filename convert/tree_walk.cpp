@@ -20,7 +20,10 @@ void TreeWalkSink::leaveBranch(const SwitchNode&, int32_t) {}
 void TreeWalkSink::leaveSwitch(const SwitchNode&) {}
 void TreeWalkSink::slot(const SlotNode&) {}
 
-bool isPointOrLinePrimitive(const Primitive& primitive) { return primitive.type() == 0 || primitive.type() == 1; }
+bool isPointOrLinePrimitive(const Primitive& primitive) {
+    const int32_t type = primitive.type();
+    return type == 0 || type == 1;
+}
 
 namespace {
 

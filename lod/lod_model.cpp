@@ -60,15 +60,6 @@ int LodModel::readAt(int32_t offset, int64_t size, uint8_t* dest) {
     return 1;
 }
 
-const uint8_t* LodModel::readBlock(int32_t offset, int64_t size) const {
-    if (size <= 0) return nullptr;
-    const int64_t position = dataBase + offset;
-    const int64_t fileSize = file.size();
-    if (position < 0 || position > fileSize) return nullptr;
-    if (size > fileSize - position) return nullptr;
-    return file.data() + position;
-}
-
 void LodModel::release() {
     if (root) destroyChain(root);
     arena_.clear();

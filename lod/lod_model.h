@@ -52,7 +52,14 @@ public:
     int readAt(int32_t offset, int64_t size, uint8_t* dest);
     // The block of size bytes at dataBase + offset as a view into the
     // loaded file, or null when readAt would fail.
-    const uint8_t* readBlock(int32_t offset, int64_t size) const;
+    const uint8_t* readBlock(int32_t offset, int64_t size) const {
+        if (size <= 0) return nullptr;
+        const int64_t position = dataBase + offset;
+        const int64_t fileSize = file.size();
+        if (position < 0 || position > fileSize) return nullptr;
+        if (size > fileSize - position) return nullptr;
+        return file.data() + position;
+    }
     // The word at dataBase + offset, or 0 when it does not lie wholly in the
     // file (as a read there yields).
     int32_t wordAt(int64_t offset) const {

@@ -18,16 +18,17 @@ void Primitive::readPrimitive(LodModel& lodModel, LodNode* holder) {
     owner = holder;
     recordOffset_ = static_cast<int32_t>(lodModel.stream().tell() - lodModel.dataBase);
 
-    const int32_t bits = flags();
-    if (!isKnownPrimitiveType(type())) {
+    const Fields f = fields();
+    const int32_t bits = f.bits();
+    if (!isKnownPrimitiveType(f.word(0))) {
         if (lodModel.printProblems) std::printf("  FUBAR!\n");
         ++lodModel.problems.unknownPrimitiveTypes;
     }
-    if (vertexCount() <= 0) return;  // no blocks to read
-    int64_t unreadable = vertexIndices().present() ? 0 : 1;
-    if ((bits & PRIM_COLORS) && !colorIndices().present()) ++unreadable;
-    if ((bits & PRIM_NORMALS) && !normalIndices().present()) ++unreadable;
-    if ((bits & PRIM_TEXTURE) && !texCoords().present()) ++unreadable;
+    if (f.word(1) <= 0) return;  // no blocks to read
+    int64_t unreadable = vertexIndices(f).present() ? 0 : 1;
+    if ((bits & PRIM_COLORS) && !colorIndices(f).present()) ++unreadable;
+    if ((bits & PRIM_NORMALS) && !normalIndices(f).present()) ++unreadable;
+    if ((bits & PRIM_TEXTURE) && !texCoords(f).present()) ++unreadable;
     lodModel.problems.unreadableTables += unreadable;
 }
 

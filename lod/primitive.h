@@ -53,41 +53,27 @@ public:
     // Writes this primitive's part of a listing line.
     void printPrimitive() const;
 
-    int32_t type() const { return word(0); }
+    int32_t type() const { return fields().word(0); }
     int32_t flags() const { return primitiveFlagsOf(type()); }
-    int32_t vertexCount() const { return word(1); }
+    int32_t vertexCount() const { return fields().word(1); }
     // Fields the type does not have read as 0.
-    float polyData(int i) const {
-        return (flags() & PRIM_POLYDATA) ? floatFromBits(static_cast<uint32_t>(word(3 + i))) : 0.0f;
-    }
-    int32_t colorIndex() const {
-        const int32_t bits = flags();
-        return (bits & PRIM_COLOR) && !(bits & PRIM_COLORS) ? word(colorWord(bits)) : 0;
-    }
-    int32_t normalIndex() const {
-        const int32_t bits = flags();
-        return (bits & PRIM_NORMAL) && !(bits & PRIM_NORMALS) ? word(normalWord(bits)) : 0;
-    }
-    int32_t textureId() const {
-        const int32_t bits = flags();
-        return (bits & PRIM_TEXTURE) ? word(textureWord(bits)) : 0;
-    }
+    float polyData(int i) const { return fields().polyData(i); }
+    int32_t colorIndex() const { return fields().colorIndex(); }
+    int32_t normalIndex() const { return fields().normalIndex(); }
+    int32_t textureId() const { return fields().textureId(); }
 
     // The blocks: absent when the type has none, the count is not positive
     // or the block does not lie wholly in the file (which loading counted as
     // a problem).
-    Int32Table vertexIndices() const { return table<int32_t>(2); }
-    Int32Table colorIndices() const {
-        const int32_t bits = flags();
-        return (bits & PRIM_COLORS) ? table<int32_t>(colorWord(bits)) : Int32Table{};
-    }
-    Int32Table normalIndices() const {
-        const int32_t bits = flags();
-        return (bits & PRIM_NORMALS) ? table<int32_t>(normalWord(bits)) : Int32Table{};
-    }
-    TexCoordTable texCoords() const {
-        const int32_t bits = flags();
-        return (bits & PRIM_TEXTURE) ? table<TexCoord>(textureWord(bits) + 1) : TexCoordTable{};
+    Int32Table vertexIndices() const { return vertexIndices(fields()); }
+    Int32Table colorIndices() const { return colorIndices(fields()); }
+    Int32Table normalIndices() const { return normalIndices(fields()); }
+    TexCoordTable texCoords() const { return texCoords(fields()); }
+    // Entries of all the blocks, absent ones counting none.
+    int64_t blockEntries() const {
+        const Fields f = fields();
+        return static_cast<int64_t>(vertexIndices(f).count()) + colorIndices(f).count() + normalIndices(f).count() +
+               texCoords(f).count();
     }
 
     // The node that holds the primitive (null for an empty record), which
@@ -95,6 +81,41 @@ public:
     LodNode* owner = nullptr;
 
 private:
+    // The record as it lies in the file, decoded field by field. Words past
+    // the end of the file read as 0, as a read there yields. Functions that
+    // use several fields find the record once.
+    struct Fields {
+        const uint8_t* bytes = nullptr;
+        int64_t size = 0;  // bytes from the record to the end of the file
+
+        int32_t word(int32_t i) const { return size - 4 * int64_t{i} >= 4 ? loadI32LE(bytes + 4 * i) : 0; }
+        int32_t bits() const { return primitiveFlagsOf(word(0)); }
+        float polyData(int i) const {
+            return (bits() & PRIM_POLYDATA) ? floatFromBits(static_cast<uint32_t>(word(3 + i))) : 0.0f;
+        }
+        int32_t colorIndex() const {
+            const int32_t b = bits();
+            return (b & PRIM_COLOR) && !(b & PRIM_COLORS) ? word(colorWord(b)) : 0;
+        }
+        int32_t normalIndex() const {
+            const int32_t b = bits();
+            return (b & PRIM_NORMAL) && !(b & PRIM_NORMALS) ? word(normalWord(b)) : 0;
+        }
+        int32_t textureId() const {
+            const int32_t b = bits();
+            return (b & PRIM_TEXTURE) ? word(textureWord(b)) : 0;
+        }
+    };
+
+    Fields fields() const {
+        if (!owner) return {};
+        const LodModel& model = *owner->model;
+        const int64_t position = model.dataBase + recordOffset_;
+        const int64_t fileSize = model.file.size();
+        if (position >= fileSize) return {};
+        return Fields{model.file.data() + position, fileSize - position};
+    }
+
     // Word positions of the optional fields, which follow one another in
     // file order as the type's flags announce them.
     static int32_t colorWord(int32_t bits) { return (bits & PRIM_POLYDATA) ? 7 : 3; }
@@ -105,15 +126,26 @@ private:
         return normalWord(bits) + ((bits & (PRIM_NORMAL | PRIM_NORMALS)) ? 1 : 0);
     }
 
-    // Word i of the record; words past the end of the file read as 0.
-    int32_t word(int32_t i) const { return owner ? owner->model->wordAt(recordOffset_ + int64_t{4} * i) : 0; }
+    Int32Table vertexIndices(const Fields& f) const { return table<int32_t>(f, 2); }
+    Int32Table colorIndices(const Fields& f) const {
+        const int32_t b = f.bits();
+        return (b & PRIM_COLORS) ? table<int32_t>(f, colorWord(b)) : Int32Table{};
+    }
+    Int32Table normalIndices(const Fields& f) const {
+        const int32_t b = f.bits();
+        return (b & PRIM_NORMALS) ? table<int32_t>(f, normalWord(b)) : Int32Table{};
+    }
+    TexCoordTable texCoords(const Fields& f) const {
+        const int32_t b = f.bits();
+        return (b & PRIM_TEXTURE) ? table<TexCoord>(f, textureWord(b) + 1) : TexCoordTable{};
+    }
 
     // The block of vertexCount entries at the offset in word offsetWord.
     template <typename T>
-    PackedTable<T> table(int32_t offsetWord) const {
-        const int32_t count = vertexCount();
+    PackedTable<T> table(const Fields& f, int32_t offsetWord) const {
+        const int32_t count = f.word(1);
         if (count <= 0) return {};
-        return PackedTable<T>(owner->model->readBlock(word(offsetWord), count * PackedTable<T>::kEntrySize), count);
+        return PackedTable<T>(owner->model->readBlock(f.word(offsetWord), count * PackedTable<T>::kEntrySize), count);
     }
 
     // The record's node-data offset.

@@ -223,9 +223,9 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, const FanOutcome& fan, 
                              bool withTexCoords) {
     const int32_t flags = primitive.flags();
     const bool singleNormal = (flags & PRIM_NORMAL) != 0;
-    const int32_t singleNormalIndex = primitive.normalIndex();
-    const Int32Table normalIndices = primitive.normalIndices();
-    const TexCoordTable texCoords = primitive.texCoords();
+    const int32_t singleNormalIndex = singleNormal ? primitive.normalIndex() : 0;
+    const Int32Table normalIndices = (flags & PRIM_NORMALS) ? primitive.normalIndices() : Int32Table{};
+    const TexCoordTable texCoords = withTexCoords ? primitive.texCoords() : TexCoordTable{};
     const bool withNormals = singleNormal || ((flags & PRIM_NORMALS) && normalIndices.present());
     if (withNormals && unitNormals_.empty()) prepareNormals();
     Group* group = nullptr;

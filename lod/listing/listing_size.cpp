@@ -18,8 +18,7 @@ constexpr int64_t kBytesPerLine = 4;
 
 int64_t primitiveEntries(const Primitive* primitive) {
     if (!primitive) return 0;
-    return static_cast<int64_t>(primitive->vertexIndices().count()) + primitive->colorIndices().count() +
-           primitive->normalIndices().count() + primitive->texCoords().count();
+    return primitive->blockEntries();
 }
 
 struct NodeShape {

@@ -37,15 +37,16 @@ void printVector(const Vec3& v) {
 // An absent block (its read failed) lists no entries: its count cannot be
 // trusted exactly then, so only the keyword is shown.
 void Primitive::printPrimitive() const {
-    if (!isKnownPrimitiveType(type())) {
+    const Fields f = fields();
+    if (!isKnownPrimitiveType(f.word(0))) {
         listText("; FUBAR!\n");
         return;
     }
-    const int32_t primFlags = flags();
+    const int32_t primFlags = f.bits();
     Vec3 buffer;
 
     listText(" VECTORS=");
-    const Int32Table vertices = vertexIndices();
+    const Int32Table vertices = vertexIndices(f);
     for (int32_t i = 0; i < vertices.count(); ++i) {
         if (owner) owner->getVertex(vertices[i], buffer);
         printVector(buffer);
@@ -53,26 +54,26 @@ void Primitive::printPrimitive() const {
 
     if (primFlags & PRIM_COLORS) {
         listText(" COLORS=");
-        const Int32Table colors = colorIndices();
+        const Int32Table colors = colorIndices(f);
         for (int32_t i = 0; i < colors.count(); ++i) {
             listInt(colors[i]);
             listText(" ", 1);
         }
     } else if (primFlags & PRIM_COLOR) {
         listText(" COLOR=", 7);
-        listInt(colorIndex());
+        listInt(f.colorIndex());
         listText(" ", 1);
     }
 
     if (primFlags & PRIM_NORMALS) {
         listText(" NORMALS=");
-        const Int32Table normals = normalIndices();
+        const Int32Table normals = normalIndices(f);
         for (int32_t i = 0; i < normals.count(); ++i) {
             if (owner) owner->getNormal(normals[i], buffer);
             printVector(buffer);
         }
     } else if (primFlags & PRIM_NORMAL) {
-        if (owner) owner->getNormal(normalIndex(), buffer);
+        if (owner) owner->getNormal(f.normalIndex(), buffer);
         listText(" NORMAL=");
         printVector(buffer);
     }
@@ -81,9 +82,9 @@ void Primitive::printPrimitive() const {
 
     if (primFlags & PRIM_TEXTURE) {
         listText(" TEXTURE=", 9);
-        listInt(textureId());
+        listInt(f.textureId());
         listText(" ", 1);
-        const TexCoordTable coords = texCoords();
+        const TexCoordTable coords = texCoords(f);
         for (int32_t i = 0; i < coords.count(); ++i) {
             const TexCoord uv = coords[i];
             listFixed6(uv.u);

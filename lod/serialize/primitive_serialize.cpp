@@ -6,57 +6,56 @@
 
 namespace mevlo {
 
-int32_t writtenVertexCount(const Primitive& primitive) {
-    const Int32Table indices = primitive.vertexIndices();
-    return indices.present() ? indices.count() : 0;
-}
-
 // The record's inline fields first (their order is fixed by the type's
 // flags), then the blocks in the order of their slots. A type outside the
 // flags table has no optional fields, as when it was read. Blocks the
 // reader could not fetch are written as zero words so that the record
 // always carries the blocks its count announces.
 int32_t Primitive::serializePrimitive(WordWriter& writer) const {
-    const int32_t bits = flags();
-    const int32_t count = writtenVertexCount(*this);
+    const Fields f = fields();
+    const int32_t bits = f.bits();
+    // Without a vertex index block there is nothing to index, so the
+    // primitive is written empty.
+    const Int32Table indices = vertexIndices(f);
+    const int32_t count = indices.present() ? indices.count() : 0;
     int32_t vertexSlot = -1;
     int32_t colorSlot = -1;
     int32_t normalSlot = -1;
     int32_t textureSlot = -1;
 
-    writer.writeWord(type());
+    writer.writeWord(f.word(0));
     writer.writeWord(count);
     writer.reserveSlot(vertexSlot, 0);
     if (bits & PRIM_POLYDATA)
-        for (int i = 0; i < 4; ++i) writeFloat(writer, polyData(i));
+        for (int i = 0; i < 4; ++i) writer.writeWord(f.word(3 + i));  // float bits as they are
     if (bits & PRIM_COLORS) {
         writer.reserveSlot(colorSlot, 0);
     } else if (bits & PRIM_COLOR) {
-        writer.writeWord(colorIndex());
+        writer.writeWord(f.word(colorWord(bits)));
     }
     if (bits & PRIM_NORMALS) {
         writer.reserveSlot(normalSlot, 0);
     } else if (bits & PRIM_NORMAL) {
-        writer.writeWord(normalIndex());
+        writer.writeWord(f.word(normalWord(bits)));
     }
     if (bits & PRIM_TEXTURE) {
-        writer.writeWord(textureId());
+        writer.writeWord(f.word(textureWord(bits)));
         writer.reserveSlot(textureSlot, 0);
     }
 
     writer.patchSlot(vertexSlot);
-    writeTable(writer, vertexIndices(), count);
+    writeTable(writer, indices, count);
     if (bits & PRIM_COLORS) {
         writer.patchSlot(colorSlot);
-        writeTable(writer, colorIndices(), count);
+        writeTable(writer, colorIndices(f), count);
     }
     if (bits & PRIM_NORMALS) {
         writer.patchSlot(normalSlot);
-        writeTable(writer, normalIndices(), count);
+        writeTable(writer, normalIndices(f), count);
     }
     if (bits & PRIM_TEXTURE) {
         writer.patchSlot(textureSlot);
-        writeTable(writer, texCoords(), count);
+        writeTable(writer, texCoords(f), count);
     }
     return 1;
 }

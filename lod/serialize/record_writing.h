@@ -11,7 +11,6 @@
 namespace mevlo {
 
 class LodNode;
-class Primitive;
 
 // Floats are stored as their IEEE-754 bit patterns, never converted.
 inline void writeFloat(WordWriter& writer, float value) {
@@ -66,9 +65,5 @@ void writeChain(WordWriter& writer, const LodNode* head);
 // Last step of every record: the next-sibling slot designates the word
 // written next, which is where the container writes the following node.
 void finishRecord(WordWriter& writer, const LodNode& node, int32_t nextSlot);
-
-// The vertexCount a primitive record is written with: without a vertex
-// index block there is nothing to index, so the primitive is written empty.
-int32_t writtenVertexCount(const Primitive& primitive);
 
 }  // namespace mevlo
