@@ -71,9 +71,9 @@ public:
     // the node's whole next-sibling chain has been built.
     virtual void readRecord(LodModel& model);
 
-    // The record's first word as read, decoded from the file on demand:
-    // a model holds millions of nodes, and nothing but a reader's check
-    // looks at it.
+    // The record's first word as read, decoded from the file when asked
+    // for rather than kept in each of millions of nodes: nothing that
+    // converts, lists or writes a model looks at it.
     int32_t typeWord() const;
 
     // The model the node was loaded from, which holds its record.
