@@ -34,7 +34,10 @@ Vec3 gltfFrom3dsAxes(const Vec3& v) { return Vec3{v.x, v.z, -v.y}; }
 
 class FactsSink final : public TreeWalkSink {
 public:
-    explicit FactsSink(ModelFacts& facts) : facts_(facts), threeDs_(scene_) {}
+    // The 3DS conversion runs alongside for its capacity checks; its faces
+    // are counted, not kept.
+    explicit FactsSink(ModelFacts& facts)
+        : facts_(facts), scene_(Scene3ds::countingFacesOnly()), threeDs_(scene_) {}
 
     bool openContainer(const SubTreeNode& node, int32_t mesh) override {
         ++facts_.containers;

@@ -20,8 +20,8 @@ bool MeshBuffer::addVertex(const Vec3& position) {
 
 int32_t MeshBuffer::addFace(const MeshFace& face) {
     if (facesFull()) return 0;
-    faces_.push_back(face);
-    return faceCount();
+    if (!countFacesOnly_) faces_.push_back(face);
+    return ++faceCount_;
 }
 
 const Vec3* MeshBuffer::vertices(Vec3* scratch) const {
@@ -39,7 +39,7 @@ Vec3 MeshBuffer::vertex(int32_t i) const {
 
 MeshBuffer* Scene3ds::addMesh(int32_t sourceOffset) {
     if (full()) return nullptr;
-    meshes_.push_back(std::make_unique<MeshBuffer>(sourceOffset));
+    meshes_.push_back(std::make_unique<MeshBuffer>(sourceOffset, countFacesOnly_));
     return meshes_.back().get();
 }
 

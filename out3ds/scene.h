@@ -37,8 +37,11 @@ class SubTreeNode;
 // geometry node whenever they are read; never both.
 class MeshBuffer {
 public:
-    // Record offset of the node the mesh was made from, for messages.
-    explicit MeshBuffer(int32_t sourceOffset = 0) : sourceOffset_(sourceOffset) {}
+    // Record offset of the node the mesh was made from, for messages. A
+    // mesh that only counts its faces checks the capacity without keeping
+    // them (for a summary of what a conversion would make).
+    explicit MeshBuffer(int32_t sourceOffset = 0, bool countFacesOnly = false)
+        : sourceOffset_(sourceOffset), countFacesOnly_(countFacesOnly) {}
 
     // Makes the mesh's vertices the output positions of the node's vertex
     // table (output_positions.h), produced on every read instead of stored;
@@ -54,7 +57,7 @@ public:
     int32_t addFace(const MeshFace& face);
 
     int32_t vertexCount() const { return node_ ? producedCount_ : static_cast<int32_t>(stored_.size()); }
-    int32_t faceCount() const { return static_cast<int32_t>(faces_.size()); }
+    int32_t faceCount() const { return faceCount_; }
     bool verticesFull() const { return vertexCount() >= kMaxMeshVertices; }
     bool facesFull() const { return faceCount() >= kMaxMeshFaces; }
 
@@ -63,7 +66,7 @@ public:
     const Vec3* vertices(Vec3* scratch) const;
     // One vertex, 0 <= i < vertexCount() (a made one is made for this call).
     Vec3 vertex(int32_t i) const;
-    // Caller guarantees 0 <= i < faceCount().
+    // Caller guarantees 0 <= i < faceCount(), on a mesh that keeps faces.
     const MeshFace& face(int32_t i) const { return faces_[static_cast<size_t>(i)]; }
 
     int32_t sourceOffset() const { return sourceOffset_; }
@@ -73,12 +76,22 @@ private:
     const SubTreeNode* node_ = nullptr;
     int32_t producedCount_ = 0;
     std::vector<MeshFace> faces_;
+    int32_t faceCount_ = 0;
     int32_t sourceOffset_ = 0;
+    bool countFacesOnly_ = false;
 };
 
 // The meshes in the order their conversions started.
 class Scene3ds {
 public:
+    Scene3ds() = default;
+    // A scene whose meshes count their faces instead of keeping them.
+    static Scene3ds countingFacesOnly() {
+        Scene3ds scene;
+        scene.countFacesOnly_ = true;
+        return scene;
+    }
+
     // Registers a new empty mesh; null, and nothing registered, when the
     // scene is full.
     MeshBuffer* addMesh(int32_t sourceOffset);
@@ -90,6 +103,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<MeshBuffer>> meshes_;
+    bool countFacesOnly_ = false;
 };
 
 }  // namespace mevlo
