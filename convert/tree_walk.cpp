@@ -147,12 +147,11 @@ private:
         if (!primitive || mesh < 0) return true;
         const Int32Table indices = primitive->vertexIndices();
         if (!indices.present()) return true;
-        if (indices.count() >= 3 && !fan(*primitive, mesh, holder)) return false;
+        if (indices.count() >= 3 && !fan(*primitive, indices, mesh, holder)) return false;
         return !isPointOrLinePrimitive(*primitive) || sink_.pointOrLinePrimitive(mesh, *primitive, holder);
     }
 
-    bool fan(const Primitive& primitive, int32_t mesh, const LodNode& holder) {
-        const Int32Table indices = primitive.vertexIndices();
+    bool fan(const Primitive& primitive, const Int32Table& indices, int32_t mesh, const LodNode& holder) {
         const int32_t meshVertices = meshVertices_[static_cast<size_t>(mesh)];
         if (indices.count() < kFanMemoMinIndices) {
             scratch_.kept.clear();
