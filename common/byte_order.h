@@ -3,6 +3,7 @@
 // independent of the host's byte order.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -38,6 +39,17 @@ inline void storeU32LE(uint8_t* p, uint32_t v) {
     p[1] = static_cast<uint8_t>(v >> 8);
     p[2] = static_cast<uint8_t>(v >> 16);
     p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+// Stores count words one after another. A little-endian host holds them in
+// file order already: one copy, instead of a loop the compiler cannot
+// widen (byte stores may alias the words).
+inline void storeI32ArrayLE(uint8_t* p, const int32_t* words, size_t count) {
+#if defined(__BYTE_ORDER__) && defined(__ORDER_LITTLE_ENDIAN__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    if (count > 0) std::memcpy(p, words, 4 * count);
+#else
+    for (size_t i = 0; i < count; ++i) storeU32LE(p + 4 * i, static_cast<uint32_t>(words[i]));
+#endif
 }
 
 inline void storeU16LE(uint8_t* p, uint16_t v) {

@@ -68,18 +68,26 @@ bool LodFileWriter::stream(const std::function<bool(const uint8_t*, size_t)>& em
     constexpr size_t kBlockWords = size_t{1} << 18;
     std::vector<uint8_t> block(4 * kBlockWords);
     size_t used = 0;
-    const auto put = [&](int32_t word) {
-        storeU32LE(block.data() + 4 * used, static_cast<uint32_t>(word));
-        if (++used < kBlockWords) return true;
-        used = 0;
-        return emit(block.data(), block.size());
+    // Encodes a run of words into the block in stretches, handing each full
+    // block over.
+    const auto putRun = [&](const int32_t* words, size_t count) {
+        while (count > 0) {
+            const size_t now = count < kBlockWords - used ? count : kBlockWords - used;
+            storeI32ArrayLE(block.data() + 4 * used, words, now);
+            used += now;
+            words += now;
+            count -= now;
+            if (used == kBlockWords) {
+                used = 0;
+                if (!emit(block.data(), block.size())) return false;
+            }
+        }
+        return true;
     };
-    if (!put(static_cast<int32_t>(creationOrder_.size()))) return false;
-    for (int32_t code : creationOrder_)
-        if (!put(code)) return false;
-    for (int32_t i = 0; i < writer_.wordCount; ++i)
-        if (!put(writer_.words[static_cast<size_t>(i)])) return false;
-    return used == 0 || emit(block.data(), 4 * used);
+    const auto nodeCount = static_cast<int32_t>(creationOrder_.size());
+    return putRun(&nodeCount, 1) && putRun(creationOrder_.data(), creationOrder_.size()) &&
+           putRun(writer_.words.data(), static_cast<size_t>(writer_.wordCount)) &&
+           (used == 0 || emit(block.data(), 4 * used));
 }
 
 bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string& error, int64_t maxBytes) {
