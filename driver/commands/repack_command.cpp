@@ -35,12 +35,15 @@ int repackModel(const char* inPath, const char* outPath) {
 
     std::string error;
     LodFileWriter writer;
-    if (!writer.plan(model.root.get(), error, maxBytes)) {
-        std::fprintf(stderr, "lodtool: %s: %s\n", outPath, error.c_str());
-        return 1;
-    }
+    const bool planned = writer.plan(model.root.get(), error, maxBytes);
+    // Planning reads the records from the input: a part lost meanwhile
+    // explains any failure, so it is reported first.
     if (!model.input().intact()) {
         std::fprintf(stderr, "lodtool: %s\n", InputFile::lostMessage(inPath).c_str());
+        return 1;
+    }
+    if (!planned) {
+        std::fprintf(stderr, "lodtool: %s: %s\n", outPath, error.c_str());
         return 1;
     }
     // The output replaces the target only once completely written: an
