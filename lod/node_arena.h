@@ -33,7 +33,16 @@ public:
     void clear();
 
 private:
-    void* allocate(size_t size, size_t alignment);
+    // Carves from the current block; a new block only when it is full.
+    // Inline: a large model allocates millions of nodes.
+    void* allocate(size_t size, size_t alignment) {
+        const size_t start = (used_ + alignment - 1) & ~(alignment - 1);
+        if (current_ == nullptr || start > capacity_ || size > capacity_ - start)
+            return allocateInNewBlock(size);
+        used_ = start + size;
+        return current_ + start;
+    }
+    void* allocateInNewBlock(size_t size);
 
     struct Block {
         std::byte* bytes;
@@ -45,6 +54,7 @@ private:
     static constexpr size_t kFirstBlockSize = size_t{1} << 20;
     static constexpr size_t kLargestBlockSize = size_t{32} << 20;
     std::vector<Block> blocks_;
+    std::byte* current_ = nullptr;  // the last block's bytes
     size_t nextBlockSize_ = kFirstBlockSize;
     size_t used_ = 0;
     size_t capacity_ = 0;
