@@ -2,9 +2,13 @@
 
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <set>
+#include <tuple>
 
 #include "convert/tree_walk.h"
 #include "lod/primitive.h"
+#include "lod/node_type.h"
 #include "lod/subtree_node.h"
 #include "out3ds/convert.h"
 #include "out3ds/scene.h"
@@ -68,15 +72,27 @@ public:
 
     // Points and segments are counted when they name vertices their
     // container has, as the export keeps them.
+    // Records that share one large index block are counted once per mesh
+    // size, as the walk fans them once: the work stays bounded by the file.
     bool pointOrLinePrimitive(int32_t mesh, const Primitive& primitive, const LodNode&) override {
         const Int32Table indices = primitive.vertexIndices();
         const int32_t type = primitive.type();
         const int64_t vertices = meshes_[static_cast<size_t>(mesh)].vertices;
-        const auto inRange = [&](int32_t i) { return static_cast<uint16_t>(indices.rawWord(i, 0)) < vertices; };
-        for (int32_t i = 0; i < indices.count(); ++i) {
-            if (type == 0 && inRange(i)) ++facts_.points;
-            if (type == 1 && i > 0 && inRange(i - 1) && inRange(i)) ++facts_.lineSegments;
+        const IndexUse use{indices.bytes(), indices.count(), vertices, type};
+        const bool memo = indices.count() >= kFanMemoMinIndices;
+        int64_t kept = 0;
+        const auto found = memo ? keptByBlock_.find(use) : keptByBlock_.end();
+        if (found != keptByBlock_.end()) {
+            kept = found->second;
+        } else {
+            const auto inRange = [&](int32_t i) { return static_cast<uint16_t>(indices.rawWord(i, 0)) < vertices; };
+            for (int32_t i = 0; i < indices.count(); ++i) {
+                if (type == 0 && inRange(i)) ++kept;
+                if (type == 1 && i > 0 && inRange(i - 1) && inRange(i)) ++kept;
+            }
+            if (memo) keptByBlock_.emplace(use, kept);
         }
+        (type == 0 ? facts_.points : facts_.lineSegments) += kept;
         return true;
     }
 
@@ -102,6 +118,14 @@ private:
     // both output axes. Ancestor transforms are bounded as in the
     // conversion; past the bound the remaining meshes add no bounds.
     void addBounds(const SubTreeNode& node) {
+        // The same table under the same transforms gives the same positions:
+        // containers that share a table add its bounds once.
+        const LodNode* transformAbove = node.owner;
+        while (transformAbove && transformAbove->type != NODE_DOF && transformAbove->type != NODE_XDOF)
+            transformAbove = transformAbove->owner;
+        const PositionSource source{node.type == NODE_DOF ? &node : nullptr, node.vertices.bytes(), node.vertexCount,
+                                    transformAbove};
+        if (!boundedSources_.insert(source).second) return;
         // While the 3DS conversion runs, it has counted these transforms.
         if (!threeDsAlive_) {
             transforms_ += countTransformingAncestors(node) * node.vertexCount;
@@ -118,7 +142,33 @@ private:
         extend(facts_.boundsGltf, gltfFrom3dsAxes(v));
     }
 
+    // An index block used as points or a line in a mesh of a vertex count.
+    struct IndexUse {
+        const uint8_t* block;
+        int32_t count;
+        int64_t vertices;
+        int32_t type;
+        bool operator<(const IndexUse& o) const {
+            return std::tie(block, count, vertices, type) < std::tie(o.block, o.count, o.vertices, o.type);
+        }
+    };
+    // What a container's positions depend on: its own transform (a DOF's
+    // lookups apply it), its table, and the nearest transform above it
+    // (which fixes every one further up).
+    struct PositionSource {
+        const LodNode* ownTransform;
+        const uint8_t* table;
+        int32_t count;
+        const LodNode* transformAbove;
+        bool operator<(const PositionSource& o) const {
+            return std::tie(ownTransform, table, count, transformAbove) <
+                   std::tie(o.ownTransform, o.table, o.count, o.transformAbove);
+        }
+    };
+
     ModelFacts& facts_;
+    std::map<IndexUse, int64_t> keptByBlock_;
+    std::set<PositionSource> boundedSources_;
     Scene3ds scene_;
     ConversionState threeDs_;
     bool threeDsAlive_ = true;
