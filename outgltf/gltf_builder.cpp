@@ -214,8 +214,10 @@ void GltfSceneBuilder::finishMeshes() {
 }
 
 bool GltfSceneBuilder::withinLimit(int64_t adding) {
-    const int64_t written = report_.triangles + report_.points + report_.lineSegments;
-    if (adding <= options_.elementLimit - written) return true;
+    if (adding <= options_.elementLimit - examined_) {
+        examined_ += adding;
+        return true;
+    }
     report_.failure = "Model too large to export: more than " + std::to_string(options_.elementLimit) +
                       " faces, points and line segments for a file of this size";
     return false;

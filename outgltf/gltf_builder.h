@@ -57,6 +57,8 @@ private:
                               int32_t offset, std::string lodExtras, const Mat3& rotation, const Vec3& translation);
     int32_t parent() const { return parents_.empty() ? -1 : parents_.back(); }
     int32_t materialFor(const Primitive& primitive, bool withTexCoords);
+    // Counts `adding` faces, points or line segments about to be looked at;
+    // false (and the failure set) past the export's element limit.
     bool withinLimit(int64_t adding);
 
     const GltfExportOptions& options_;
@@ -68,6 +70,10 @@ private:
     std::vector<OpenMesh> meshes_;
     // Per walk mesh number: the finished primitives.
     std::vector<std::vector<GltfPrimitive>> finished_;
+    // Faces, points and line segments looked at so far, kept or dropped:
+    // records that share one large block of unusable indices cost work
+    // without adding to the output.
+    int64_t examined_ = 0;
     // 3DS object numbers: containers with vertices, in opening order.
     int32_t objectsNumbered_ = 0;
     std::map<std::tuple<int32_t, bool, bool, bool>, int32_t> materials_;
