@@ -52,6 +52,22 @@ inline void storeI32ArrayLE(uint8_t* p, const int32_t* words, size_t count) {
 #endif
 }
 
+inline void storeU32ArrayLE(uint8_t* p, const uint32_t* words, size_t count) {
+#if defined(__BYTE_ORDER__) && defined(__ORDER_LITTLE_ENDIAN__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    if (count > 0) std::memcpy(p, words, 4 * count);
+#else
+    for (size_t i = 0; i < count; ++i) storeU32LE(p + 4 * i, words[i]);
+#endif
+}
+
+inline void storeF32ArrayLE(uint8_t* p, const float* values, size_t count) {
+#if defined(__BYTE_ORDER__) && defined(__ORDER_LITTLE_ENDIAN__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    if (count > 0) std::memcpy(p, values, 4 * count);
+#else
+    for (size_t i = 0; i < count; ++i) storeU32LE(p + 4 * i, bitsOfFloat(values[i]));
+#endif
+}
+
 inline void storeU16LE(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);

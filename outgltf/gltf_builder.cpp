@@ -223,8 +223,7 @@ bool GltfSceneBuilder::withinLimit(int64_t adding) {
     return false;
 }
 
-int32_t GltfSceneBuilder::materialFor(const Primitive& primitive, bool withTexCoords) {
-    const int32_t flags = primitive.flags();
+int32_t GltfSceneBuilder::materialFor(const Primitive& primitive, int32_t flags, bool withTexCoords) {
     const bool textured = (flags & PRIM_TEXTURE) != 0;
     const bool alpha = (flags & (PRIM_ALPHA | PRIM_TEXALPHA)) != 0;
     const bool clip = (flags & PRIM_CLIP) != 0;
@@ -233,7 +232,8 @@ int32_t GltfSceneBuilder::materialFor(const Primitive& primitive, bool withTexCo
     const int32_t texture = textured ? primitive.textureId() : -1;
     // An image can only be given to primitives with texture coordinates.
     const bool withImage = textured && withTexCoords && !options_.texturePattern.empty();
-    const auto key = std::make_tuple(texture, alpha, clip, withImage);
+    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(texture)) << 3) | (alpha ? 4u : 0u) |
+                         (clip ? 2u : 0u) | (withImage ? 1u : 0u);
     const auto found = materials_.find(key);
     if (found != materials_.end()) return found->second;
 
@@ -271,8 +271,9 @@ bool GltfSceneBuilder::polygonFan(int32_t mesh, const Primitive& primitive, cons
     GltfMeshBuilder* builder = meshes_[static_cast<size_t>(mesh)].builder.get();
     if (!builder || fan.kept.empty()) return true;
     if (!withinLimit(static_cast<int64_t>(fan.kept.size()))) return false;
-    const bool withTexCoords = (primitive.flags() & PRIM_TEXTURE) && primitive.texCoords().present();
-    builder->addFan(primitive, fan, materialFor(primitive, withTexCoords), withTexCoords);
+    const int32_t flags = primitive.flags();
+    const TexCoordTable texCoords = (flags & PRIM_TEXTURE) ? primitive.texCoords() : TexCoordTable{};
+    builder->addFan(primitive, flags, fan, materialFor(primitive, flags, texCoords.present()), texCoords);
     return true;
 }
 

@@ -13,7 +13,7 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <tuple>
+#include <unordered_map>
 #include <vector>
 
 #include "convert/tree_walk.h"
@@ -56,7 +56,7 @@ private:
     int32_t addTransformNodes(const std::string& name, const std::string& splitName, const char* splitType,
                               int32_t offset, std::string lodExtras, const Mat3& rotation, const Vec3& translation);
     int32_t parent() const { return parents_.empty() ? -1 : parents_.back(); }
-    int32_t materialFor(const Primitive& primitive, bool withTexCoords);
+    int32_t materialFor(const Primitive& primitive, int32_t flags, bool withTexCoords);
     // Counts `adding` faces, points or line segments about to be looked at;
     // false (and the failure set) past the export's element limit.
     bool withinLimit(int64_t adding);
@@ -76,7 +76,8 @@ private:
     int64_t examined_ = 0;
     // 3DS object numbers: containers with vertices, in opening order.
     int32_t objectsNumbered_ = 0;
-    std::map<std::tuple<int32_t, bool, bool, bool>, int32_t> materials_;
+    // Material by texture number, alpha, clip and whether it has an image.
+    std::unordered_map<uint64_t, int32_t> materials_;
     std::map<int32_t, int32_t> images_;
 };
 

@@ -3,7 +3,9 @@
 // The encoder turns it into JSON (and a GLB container).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,29 @@ struct GltfMaterial {
     int32_t image = -1;
 };
 
+// A block of the binary buffer: room for views allocated once and filled
+// by whoever appends them, so that no byte is written twice (a vector would
+// zero what is about to be overwritten).
+class GltfBinBlock {
+public:
+    explicit GltfBinBlock(size_t capacity) : bytes_(new uint8_t[capacity]), capacity_(capacity) {}
+
+    const uint8_t* data() const { return bytes_.get(); }
+    size_t size() const { return size_; }
+    size_t room() const { return capacity_ - size_; }
+    // The next `bytes` bytes of the block (caller checked room()).
+    uint8_t* take(size_t bytes) {
+        uint8_t* at = bytes_.get() + size_;
+        size_ += bytes;
+        return at;
+    }
+
+private:
+    std::unique_ptr<uint8_t[]> bytes_;
+    size_t capacity_ = 0;
+    size_t size_ = 0;
+};
+
 struct GltfDocument {
     std::vector<GltfNode> nodes;
     std::vector<int32_t> sceneNodes;
@@ -88,19 +113,21 @@ struct GltfDocument {
     // The binary buffer, kept in blocks so that it never moves while it
     // grows; every view starts on a 4-byte boundary and the buffer's length
     // is a multiple of 4.
-    std::vector<std::vector<uint8_t>> binBlocks;
+    std::vector<GltfBinBlock> binBlocks;
     int64_t binSize = 0;
 
-    // Appends a view of `bytes` bytes (padded to 4) and returns where to
-    // write them; viewIndex receives the view's index.
+    // Appends a view of `bytes` bytes (padded to 4 with zeros) and returns
+    // where to write them; viewIndex receives the view's index.
     uint8_t* addBufferView(size_t bytes, int32_t target, int32_t& viewIndex);
     // The whole buffer in one piece (for readers in tests and checks).
     std::vector<uint8_t> joinedBin() const;
 
     // Appends a float VEC3/VEC2 accessor over its own view.
-    int32_t addFloatAccessor(const std::vector<float>& values, int components, bool withBounds);
+    int32_t addFloatAccessor(const float* values, size_t count, int components, bool withBounds);
     // Appends an index accessor, 16-bit while every index fits below 65535.
-    int32_t addIndexAccessor(const std::vector<uint32_t>& indices);
+    // Every index is below `vertexCount`, which spares the search for the
+    // largest one when that already settles the width.
+    int32_t addIndexAccessor(const uint32_t* indices, size_t count, uint32_t vertexCount);
 };
 
 }  // namespace mevlo

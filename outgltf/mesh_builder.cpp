@@ -5,6 +5,7 @@
 
 #include "lod/primitive.h"
 #include "lod/subtree_node.h"
+#include "outgltf/append_array.h"
 
 namespace mevlo {
 
@@ -25,9 +26,9 @@ struct VertexKeyHash {
     }
 };
 
-// The colour one LOD primitive has throughout, if it has one.
-bool singleColorOf(const Primitive& primitive, int32_t& color) {
-    const int32_t flags = primitive.flags();
+// The colour one LOD primitive (of the given flags) has throughout, if it
+// has one.
+bool singleColorOf(const Primitive& primitive, int32_t flags, int32_t& color) {
     if (flags & PRIM_COLOR) {
         color = primitive.colorIndex();
         return true;
@@ -47,9 +48,9 @@ struct ColorCover {
     bool uniform = true;
     int32_t color = 0;
 
-    void add(const Primitive& primitive) {
+    void add(const Primitive& primitive, int32_t flags) {
         int32_t c = 0;
-        const bool single = singleColorOf(primitive, c);
+        const bool single = singleColorOf(primitive, flags, c);
         if (!single || (any && c != color)) uniform = false;
         any = true;
         color = c;
@@ -79,25 +80,25 @@ struct GltfMeshBuilder::Group {
     bool withNormals = false;
     bool withTexCoords = false;
 
-    std::vector<float> positions;
-    std::vector<float> normals;
-    std::vector<float> texCoords;
+    AppendArray<float> positions;
+    AppendArray<float> normals;
+    AppendArray<float> texCoords;
     // Group vertex of each LOD vertex with the first attributes it came
     // with; per group vertex the next one of the same LOD vertex; and the
     // attribute sets of a vertex beyond kListedAttributeSets.
     std::vector<int32_t> firstIndex;
-    std::vector<int32_t> nextSame;
+    AppendArray<int32_t> nextSame;
     std::unordered_map<VertexKey, uint32_t, VertexKeyHash> keyedIndex;
 
-    std::vector<uint32_t> triangles;
+    AppendArray<uint32_t> triangles;
     ColorCover triangleColor;
-    std::vector<uint32_t> points;
+    AppendArray<uint32_t> points;
     ColorCover pointColor;
     // Line segments, two vertices each.
-    std::vector<uint32_t> lines;
+    AppendArray<uint32_t> lines;
     ColorCover lineColor;
 
-    uint32_t vertexCount() const { return static_cast<uint32_t>(positions.size() / 3); }
+    uint32_t vertexCount() const { return static_cast<uint32_t>(nextSame.size()); }
 };
 
 GltfMeshBuilder::GltfMeshBuilder(const SubTreeNode& container, const GltfExportOptions& options,
@@ -105,18 +106,30 @@ GltfMeshBuilder::GltfMeshBuilder(const SubTreeNode& container, const GltfExportO
     : container_(container), options_(options), report_(report) {
     // The stored vertices: a DOF's transform is its node's, not the mesh's.
     const int32_t n = container.vertexCount;
-    positions_.resize(3 * static_cast<size_t>(n));
-    finite_.resize(static_cast<size_t>(n));
-    for (int32_t i = 0; i < n; ++i) {
-        const Vec3d p = toGltfAxes(container.vertices[i]);
-        const float x = static_cast<float>(p.x * options.scale);
-        const float y = static_cast<float>(p.y * options.scale);
-        const float z = static_cast<float>(p.z * options.scale);
-        float* out = &positions_[3 * static_cast<size_t>(i)];
-        out[0] = x;
-        out[1] = y;
-        out[2] = z;
-        finite_[static_cast<size_t>(i)] = std::isfinite(x) && std::isfinite(y) && std::isfinite(z);
+    positions_.reset(new float[3 * static_cast<size_t>(n)]);
+    finite_.reset(new uint8_t[static_cast<size_t>(n)]);
+    const uint8_t* stored = container.vertices.bytes();
+    const auto finite = [](const float* p) { return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]); };
+    if (options.scale == 1.0) {
+        // Unscaled, the glTF axes only reorder and negate the stored
+        // floats, which is exact in float as it is in double.
+        for (size_t i = 0; i < static_cast<size_t>(n); ++i) {
+            const uint8_t* at = stored + 12 * i;
+            float* out = &positions_[3 * i];
+            out[0] = loadF32LE(at + 4);
+            out[1] = -loadF32LE(at + 8);
+            out[2] = -loadF32LE(at);
+            finite_[i] = finite(out);
+        }
+        return;
+    }
+    for (size_t i = 0; i < static_cast<size_t>(n); ++i) {
+        const Vec3d p = toGltfAxes(loadVec3LE(stored + 12 * i));
+        float* out = &positions_[3 * i];
+        out[0] = static_cast<float>(p.x * options.scale);
+        out[1] = static_cast<float>(p.y * options.scale);
+        out[2] = static_cast<float>(p.z * options.scale);
+        finite_[i] = finite(out);
     }
 }
 
@@ -153,12 +166,19 @@ bool GltfMeshBuilder::usable(uint16_t index) const {
     return index < container_.vertexCount && finite_[index];
 }
 
-GltfMeshBuilder::Group& GltfMeshBuilder::groupFor(int32_t material, bool withNormals, bool withTexCoords) {
-    for (auto& group : groups_) {
-        if (group->material == material && group->withNormals == withNormals && group->withTexCoords == withTexCoords)
-            return *group;
-    }
+inline GltfMeshBuilder::Group& GltfMeshBuilder::groupFor(int32_t material, bool withNormals, bool withTexCoords) {
+    // Every polygon asks: the groups' keys lie side by side for the search.
+    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(material)) << 2) | (withNormals ? 2u : 0u) |
+                         (withTexCoords ? 1u : 0u);
+    for (size_t i = 0; i < groupKeys_.size(); ++i)
+        if (groupKeys_[i] == key) return *groups_[i];
+    return newGroup(key, material, withNormals, withTexCoords);
+}
+
+GltfMeshBuilder::Group& GltfMeshBuilder::newGroup(uint64_t key, int32_t material, bool withNormals,
+                                                  bool withTexCoords) {
     groups_.push_back(std::make_unique<Group>());
+    groupKeys_.push_back(key);
     Group& group = *groups_.back();
     group.material = material;
     group.withNormals = withNormals;
@@ -167,32 +187,34 @@ GltfMeshBuilder::Group& GltfMeshBuilder::groupFor(int32_t material, bool withNor
     return group;
 }
 
-uint32_t GltfMeshBuilder::vertexOf(Group& group, uint16_t index, const float* normal, const float* texCoord) {
-    const float* p = &positions_[3 * static_cast<size_t>(index)];
-    const auto append = [&]() {
-        for (int k = 0; k < 3; ++k) group.positions.push_back(p[k]);
-        if (normal)
-            for (int k = 0; k < 3; ++k) group.normals.push_back(normal[k]);
-        if (texCoord) {
-            group.texCoords.push_back(texCoord[0]);
-            group.texCoords.push_back(texCoord[1]);
-        }
-        group.nextSame.push_back(-1);
-        return static_cast<int32_t>(group.vertexCount() - 1);
-    };
+inline int32_t GltfMeshBuilder::appendVertex(Group& group, uint16_t index, const float* normal, const float* texCoord) {
+    std::memcpy(group.positions.extend(3), &positions_[3 * static_cast<size_t>(index)], 3 * sizeof(float));
+    if (normal) std::memcpy(group.normals.extend(3), normal, 3 * sizeof(float));
+    if (texCoord) std::memcpy(group.texCoords.extend(2), texCoord, 2 * sizeof(float));
+    group.nextSame.push(-1);
+    return static_cast<int32_t>(group.nextSame.size() - 1);
+}
+
+inline uint32_t GltfMeshBuilder::vertexOf(Group& group, uint16_t index, const float* normal, const float* texCoord) {
+    // The group vertices of one LOD vertex form a short list from its
+    // first one; most LOD vertices have one, met first here.
+    int32_t& first = group.firstIndex[index];
+    if (first < 0) {
+        first = appendVertex(group, index, normal, texCoord);
+        return static_cast<uint32_t>(first);
+    }
+    return listedVertexOf(group, first, index, normal, texCoord);
+}
+
+uint32_t GltfMeshBuilder::listedVertexOf(Group& group, int32_t first, uint16_t index, const float* normal,
+                                         const float* texCoord) {
     const auto sameAttributes = [&](int32_t candidate) {
         const size_t at = static_cast<size_t>(candidate);
         return (!normal || std::memcmp(&group.normals[3 * at], normal, 3 * sizeof(float)) == 0) &&
                (!texCoord || std::memcmp(&group.texCoords[2 * at], texCoord, 2 * sizeof(float)) == 0);
     };
-    // The group vertices of one LOD vertex form a short list from its
-    // first one; a vertex with more attribute sets than the list holds
-    // (only crafted files have them) continues in a hash map.
-    int32_t& first = group.firstIndex[index];
-    if (first < 0) {
-        first = append();
-        return static_cast<uint32_t>(first);
-    }
+    // A vertex with more attribute sets than the list holds (only crafted
+    // files have them) continues in a hash map.
     int32_t candidate = first;
     for (int listed = 1;; ++listed) {
         if (sameAttributes(candidate)) return static_cast<uint32_t>(candidate);
@@ -202,7 +224,7 @@ uint32_t GltfMeshBuilder::vertexOf(Group& group, uint16_t index, const float* no
             continue;
         }
         if (listed < kListedAttributeSets) {
-            const int32_t added = append();
+            const int32_t added = appendVertex(group, index, normal, texCoord);
             group.nextSame[static_cast<size_t>(candidate)] = added;
             return static_cast<uint32_t>(added);
         }
@@ -214,18 +236,17 @@ uint32_t GltfMeshBuilder::vertexOf(Group& group, uint16_t index, const float* no
     if (texCoord) std::memcpy(&key.words[4], texCoord, 2 * sizeof(float));
     const auto found = group.keyedIndex.find(key);
     if (found != group.keyedIndex.end()) return found->second;
-    const auto added = static_cast<uint32_t>(append());
+    const auto added = static_cast<uint32_t>(appendVertex(group, index, normal, texCoord));
     group.keyedIndex.emplace(key, added);
     return added;
 }
 
-void GltfMeshBuilder::addFan(const Primitive& primitive, const FanOutcome& fan, int32_t material,
-                             bool withTexCoords) {
-    const int32_t flags = primitive.flags();
+void GltfMeshBuilder::addFan(const Primitive& primitive, int32_t flags, const FanOutcome& fan, int32_t material,
+                             const TexCoordTable& texCoords) {
     const bool singleNormal = (flags & PRIM_NORMAL) != 0;
     const int32_t singleNormalIndex = singleNormal ? primitive.normalIndex() : 0;
     const Int32Table normalIndices = (flags & PRIM_NORMALS) ? primitive.normalIndices() : Int32Table{};
-    const TexCoordTable texCoords = withTexCoords ? primitive.texCoords() : TexCoordTable{};
+    const bool withTexCoords = texCoords.present();
     const bool withNormals = singleNormal || ((flags & PRIM_NORMALS) && normalIndices.present());
     if (withNormals && unitNormals_.empty()) prepareNormals();
     Group* group = nullptr;
@@ -258,24 +279,25 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, const FanOutcome& fan, 
                 std::memcpy(normals[k], n, sizeof normals[k]);
             }
         }
-        for (int k = 0; k < 3; ++k) {
-            float uv[2] = {0.0f, 0.0f};
-            if (withTexCoords) {
+        float uvs[3][2] = {};
+        if (withTexCoords) {
+            for (int k = 0; k < 3; ++k) {
                 const TexCoord stored = texCoords[corner[k]];
                 const float v = options_.flipV ? 1.0f - stored.v : stored.v;
                 if (std::isfinite(stored.u) && std::isfinite(v)) {
-                    uv[0] = stored.u;
-                    uv[1] = v;
+                    uvs[k][0] = stored.u;
+                    uvs[k][1] = v;
                 } else {
                     ++report_.texCoordsReplaced;
                 }
             }
-            group->triangles.push_back(
-                vertexOf(*group, vertex[k], withNormals ? normals[k] : nullptr, withTexCoords ? uv : nullptr));
         }
+        uint32_t* triangle = group->triangles.extend(3);
+        for (int k = 0; k < 3; ++k)
+            triangle[k] = vertexOf(*group, vertex[k], withNormals ? normals[k] : nullptr, withTexCoords ? uvs[k] : nullptr);
         ++report_.triangles;
     }
-    if (group) group->triangleColor.add(primitive);
+    if (group) group->triangleColor.add(primitive, flags);
 }
 
 void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
@@ -292,11 +314,11 @@ void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
                 ++report_.pointsNotFinite;
             } else {
                 if (!group) group = &groupFor(-1, false, false);
-                group->points.push_back(vertexOf(*group, index, nullptr, nullptr));
+                group->points.push(vertexOf(*group, index, nullptr, nullptr));
                 ++report_.points;
             }
         }
-        if (group) group->pointColor.add(primitive);
+        if (group) group->pointColor.add(primitive, primitive.flags());
         return;
     }
     // A line: the segments between its vertices in order. A vertex that
@@ -306,11 +328,11 @@ void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
         const uint16_t a = low16(i), b = low16(i + 1);
         if (!usable(a) || !usable(b)) continue;
         if (!group) group = &groupFor(-1, false, false);
-        group->lines.push_back(vertexOf(*group, a, nullptr, nullptr));
-        group->lines.push_back(vertexOf(*group, b, nullptr, nullptr));
+        group->lines.push(vertexOf(*group, a, nullptr, nullptr));
+        group->lines.push(vertexOf(*group, b, nullptr, nullptr));
         ++report_.lineSegments;
     }
-    if (group) group->lineColor.add(primitive);
+    if (group) group->lineColor.add(primitive, primitive.flags());
     for (int32_t i = 0; i + 1 < n; ++i) {
         const uint16_t a = low16(i), b = low16(i + 1);
         if (usable(a) && usable(b)) continue;
@@ -329,15 +351,17 @@ std::vector<GltfPrimitive> GltfMeshBuilder::finish(GltfDocument& document) {
         if (group.vertexCount() == 0) continue;
         GltfPrimitive shape;
         shape.material = group.material;
-        shape.position = document.addFloatAccessor(group.positions, 3, true);
-        if (group.withNormals) shape.normal = document.addFloatAccessor(group.normals, 3, false);
-        if (group.withTexCoords) shape.texcoord = document.addFloatAccessor(group.texCoords, 2, false);
+        shape.position = document.addFloatAccessor(group.positions.data(), group.positions.size(), 3, true);
+        if (group.withNormals)
+            shape.normal = document.addFloatAccessor(group.normals.data(), group.normals.size(), 3, false);
+        if (group.withTexCoords)
+            shape.texcoord = document.addFloatAccessor(group.texCoords.data(), group.texCoords.size(), 2, false);
         // One glTF primitive per kind of element the group holds.
-        const auto addPrimitive = [&](const std::vector<uint32_t>& indices, int32_t mode, const ColorCover& color) {
+        const auto addPrimitive = [&](const AppendArray<uint32_t>& indices, int32_t mode, const ColorCover& color) {
             if (indices.empty()) return;
             GltfPrimitive primitive = shape;
             primitive.mode = mode;
-            primitive.indices = document.addIndexAccessor(indices);
+            primitive.indices = document.addIndexAccessor(indices.data(), indices.size(), group.vertexCount());
             color.applyTo(primitive);
             primitives.push_back(primitive);
         };
@@ -348,6 +372,7 @@ std::vector<GltfPrimitive> GltfMeshBuilder::finish(GltfDocument& document) {
         groupPtr.reset();
     }
     groups_.clear();
+    groupKeys_.clear();
     return primitives;
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "convert/tree_walk.h"
+#include "lod/packed_table.h"
 #include "outgltf/gltf_document.h"
 #include "outgltf/gltf_export.h"
 
@@ -31,10 +32,11 @@ public:
     GltfMeshBuilder(const GltfMeshBuilder&) = delete;
     GltfMeshBuilder& operator=(const GltfMeshBuilder&) = delete;
 
-    // The kept faces of a polygon's fan. `material` is the document's
-    // material index (or -1); `withTexCoords` says the primitive's texture
-    // coordinates are used.
-    void addFan(const Primitive& primitive, const FanOutcome& fan, int32_t material, bool withTexCoords);
+    // The kept faces of a polygon's fan. `flags` are the primitive's,
+    // `material` is the document's material index (or -1); `texCoords` is
+    // the primitive's texture coordinate block when it is used, else absent.
+    void addFan(const Primitive& primitive, int32_t flags, const FanOutcome& fan, int32_t material,
+                const TexCoordTable& texCoords);
     // A point primitive's points, or a line primitive's segments.
     void addPointsOrLine(const Primitive& primitive);
 
@@ -46,8 +48,12 @@ private:
     struct Group;
 
     Group& groupFor(int32_t material, bool withNormals, bool withTexCoords);
+    Group& newGroup(uint64_t key, int32_t material, bool withNormals, bool withTexCoords);
     // Index of the group vertex for LOD vertex `index` with the attributes.
     uint32_t vertexOf(Group& group, uint16_t index, const float* normal, const float* texCoord);
+    // vertexOf for a LOD vertex that already has group vertices.
+    uint32_t listedVertexOf(Group& group, int32_t first, uint16_t index, const float* normal, const float* texCoord);
+    int32_t appendVertex(Group& group, uint16_t index, const float* normal, const float* texCoord);
     bool usable(uint16_t index) const;
     void prepareNormals();
     void faceNormalOf(const FanFace& face, float out[3]) const;
@@ -57,12 +63,14 @@ private:
     GltfExportReport& report_;
     // The container's vertices in glTF axes, scaled, and whether all three
     // coordinates are finite.
-    std::vector<float> positions_;
-    std::vector<uint8_t> finite_;
+    std::unique_ptr<float[]> positions_;
+    std::unique_ptr<uint8_t[]> finite_;
     // The container's normals in glTF axes and of unit length (zero where
     // unusable), made when a primitive first asks for them.
     std::vector<float> unitNormals_;
     std::vector<std::unique_ptr<Group>> groups_;
+    // Per group: material, withNormals and withTexCoords in one number.
+    std::vector<uint64_t> groupKeys_;
 };
 
 }  // namespace mevlo
