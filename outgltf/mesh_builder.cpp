@@ -73,6 +73,11 @@ bool isZero(const Vec3d& v) { return v.x == 0.0 && v.y == 0.0 && v.z == 0.0; }
 // give a vertex a few (one normal per face around a hard edge).
 constexpr int kListedAttributeSets = 8;
 
+// Groups of one container that are found by a scan of their keys and find
+// a LOD vertex's first group vertex in a table over all the container's
+// vertices; further ones are found, and find vertices, through maps.
+constexpr size_t kGroupsWithTables = 8;
+
 }  // namespace
 
 struct GltfMeshBuilder::Group {
@@ -84,9 +89,12 @@ struct GltfMeshBuilder::Group {
     AppendArray<float> normals;
     AppendArray<float> texCoords;
     // Group vertex of each LOD vertex with the first attributes it came
-    // with; per group vertex the next one of the same LOD vertex; and the
-    // attribute sets of a vertex beyond kListedAttributeSets.
+    // with (a table over the container's vertices for the first groups, a
+    // map of the vertices met for further ones); per group vertex the next
+    // one of the same LOD vertex; and the attribute sets of a vertex beyond
+    // kListedAttributeSets.
     std::vector<int32_t> firstIndex;
+    std::unordered_map<uint16_t, int32_t> firstIndexMet;
     AppendArray<int32_t> nextSame;
     std::unordered_map<VertexKey, uint32_t, VertexKeyHash> keyedIndex;
 
@@ -172,18 +180,27 @@ inline GltfMeshBuilder::Group& GltfMeshBuilder::groupFor(int32_t material, bool 
                          (withTexCoords ? 1u : 0u);
     for (size_t i = 0; i < groupKeys_.size(); ++i)
         if (groupKeys_[i] == key) return *groups_[i];
+    const auto found = laterGroups_.find(key);
+    if (found != laterGroups_.end()) return *found->second;
     return newGroup(key, material, withNormals, withTexCoords);
 }
 
 GltfMeshBuilder::Group& GltfMeshBuilder::newGroup(uint64_t key, int32_t material, bool withNormals,
                                                   bool withTexCoords) {
     groups_.push_back(std::make_unique<Group>());
-    groupKeys_.push_back(key);
     Group& group = *groups_.back();
+    if (groupKeys_.size() < kGroupsWithTables) {
+        groupKeys_.push_back(key);
+    } else {
+        laterGroups_.emplace(key, &group);
+    }
     group.material = material;
     group.withNormals = withNormals;
     group.withTexCoords = withTexCoords;
-    group.firstIndex.assign(static_cast<size_t>(container_.vertexCount), -1);
+    // A container may hold a group per texture of thousands: past the
+    // first few, a group's memory follows the vertices it meets, not the
+    // container's.
+    if (groups_.size() <= kGroupsWithTables) group.firstIndex.assign(static_cast<size_t>(container_.vertexCount), -1);
     return group;
 }
 
@@ -198,7 +215,8 @@ inline int32_t GltfMeshBuilder::appendVertex(Group& group, uint16_t index, const
 inline uint32_t GltfMeshBuilder::vertexOf(Group& group, uint16_t index, const float* normal, const float* texCoord) {
     // The group vertices of one LOD vertex form a short list from its
     // first one; most LOD vertices have one, met first here.
-    int32_t& first = group.firstIndex[index];
+    int32_t& first =
+        group.firstIndex.empty() ? group.firstIndexMet.try_emplace(index, -1).first->second : group.firstIndex[index];
     if (first < 0) {
         first = appendVertex(group, index, normal, texCoord);
         return static_cast<uint32_t>(first);
@@ -373,6 +391,7 @@ std::vector<GltfPrimitive> GltfMeshBuilder::finish(GltfDocument& document) {
     }
     groups_.clear();
     groupKeys_.clear();
+    laterGroups_.clear();
     return primitives;
 }
 

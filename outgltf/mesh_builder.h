@@ -69,8 +69,11 @@ private:
     // unusable), made when a primitive first asks for them.
     std::vector<float> unitNormals_;
     std::vector<std::unique_ptr<Group>> groups_;
-    // Per group: material, withNormals and withTexCoords in one number.
+    // Material, withNormals and withTexCoords in one number: of the first
+    // groups side by side, of the rest (a container may have thousands)
+    // in a map.
     std::vector<uint64_t> groupKeys_;
+    std::unordered_map<uint64_t, Group*> laterGroups_;
 };
 
 }  // namespace mevlo

@@ -125,4 +125,26 @@ TEST(GltfExport, ManyNodesNamingOneLargeIndexBlockStopAtTheElementBound) {
     EXPECT_LE(e->report.triangles, 2000);
 }
 
+TEST(GltfExport, AContainerWithATexturePerQuadSharesEachQuadsVerticesInEveryGroup) {
+    // Twenty textures, so twenty groups in one container: however a group
+    // finds the vertices it has, the two triangles of its quad share two.
+    Chain quads;
+    for (int32_t texture = 0; texture < 20; ++texture) {
+        Prim quad = prim(6, {0, 1, 2, 3});
+        quad.textureId = texture;
+        quad.uv = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+        quads.push_back(cp(quad));
+    }
+    const auto e = exportModel(root({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, quads));
+    ASSERT_TRUE(e->ok);
+    ASSERT_EQ(e->document.meshes.size(), 1u);
+    const std::vector<GltfPrimitive>& primitives = e->document.meshes[0].primitives;
+    ASSERT_EQ(primitives.size(), 20u);
+    for (const GltfPrimitive& p : primitives) {
+        EXPECT_EQ(e->document.accessors[static_cast<size_t>(p.position)].count, 4);
+        EXPECT_EQ(e->document.accessors[static_cast<size_t>(p.indices)].count, 6);
+        EXPECT_EQ(e->floats(p.position), e->floats(primitives[0].position));
+    }
+}
+
 }  // namespace
