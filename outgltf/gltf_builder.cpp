@@ -102,7 +102,7 @@ std::string numbered(const char* prefix, int64_t number) { return std::string(pr
 
 GltfSceneBuilder::GltfSceneBuilder(const GltfExportOptions& options, GltfDocument& document,
                                    GltfExportReport& report)
-    : options_(options), document_(document), report_(report) {}
+    : options_(options), document_(document), report_(report), vertexTables_(options.scale) {}
 
 GltfSceneBuilder::~GltfSceneBuilder() = default;
 
@@ -185,7 +185,7 @@ bool GltfSceneBuilder::openContainer(const SubTreeNode& node, int32_t mesh) {
         char name[16];
         std::snprintf(name, sizeof name, "%04d", static_cast<int>(objectsNumbered_++));
         open.name = name;
-        open.builder = std::make_unique<GltfMeshBuilder>(node, options_, report_);
+        open.builder = std::make_unique<GltfMeshBuilder>(node, options_, report_, vertexTables_);
     }
     parents_.push_back(childParent);
     return true;

@@ -20,6 +20,7 @@
 #include "outgltf/gltf_document.h"
 #include "outgltf/gltf_export.h"
 #include "outgltf/mesh_builder.h"
+#include "outgltf/vertex_tables.h"
 
 namespace mevlo {
 
@@ -76,6 +77,7 @@ private:
     int64_t examined_ = 0;
     // 3DS object numbers: containers with vertices, in opening order.
     int32_t objectsNumbered_ = 0;
+    GltfVertexTables vertexTables_;
     // Material by texture number, alpha, clip and whether it has an image.
     std::unordered_map<uint64_t, int32_t> materials_;
     std::map<int32_t, int32_t> images_;

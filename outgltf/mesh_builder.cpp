@@ -6,6 +6,7 @@
 #include "lod/primitive.h"
 #include "lod/subtree_node.h"
 #include "outgltf/append_array.h"
+#include "outgltf/vertex_tables.h"
 
 namespace mevlo {
 
@@ -110,35 +111,14 @@ struct GltfMeshBuilder::Group {
 };
 
 GltfMeshBuilder::GltfMeshBuilder(const SubTreeNode& container, const GltfExportOptions& options,
-                                 GltfExportReport& report)
-    : container_(container), options_(options), report_(report) {
+                                 GltfExportReport& report, GltfVertexTables& vertexTables)
+    : container_(container), options_(options), report_(report), vertexTables_(vertexTables) {}
+
+void GltfMeshBuilder::prepareVertices() {
     // The stored vertices: a DOF's transform is its node's, not the mesh's.
-    const int32_t n = container.vertexCount;
-    positions_.reset(new float[3 * static_cast<size_t>(n)]);
-    finite_.reset(new uint8_t[static_cast<size_t>(n)]);
-    const uint8_t* stored = container.vertices.bytes();
-    const auto finite = [](const float* p) { return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]); };
-    if (options.scale == 1.0) {
-        // Unscaled, the glTF axes only reorder and negate the stored
-        // floats, which is exact in float as it is in double.
-        for (size_t i = 0; i < static_cast<size_t>(n); ++i) {
-            const uint8_t* at = stored + 12 * i;
-            float* out = &positions_[3 * i];
-            out[0] = loadF32LE(at + 4);
-            out[1] = -loadF32LE(at + 8);
-            out[2] = -loadF32LE(at);
-            finite_[i] = finite(out);
-        }
-        return;
-    }
-    for (size_t i = 0; i < static_cast<size_t>(n); ++i) {
-        const Vec3d p = toGltfAxes(loadVec3LE(stored + 12 * i));
-        float* out = &positions_[3 * i];
-        out[0] = static_cast<float>(p.x * options.scale);
-        out[1] = static_cast<float>(p.y * options.scale);
-        out[2] = static_cast<float>(p.z * options.scale);
-        finite_[i] = finite(out);
-    }
+    vertices_ = vertexTables_.tableOf(container_);
+    positions_ = vertices_->positions.get();
+    finite_ = vertices_->finite.get();
 }
 
 GltfMeshBuilder::~GltfMeshBuilder() = default;
@@ -266,6 +246,7 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, int32_t flags, const Fa
     const Int32Table normalIndices = (flags & PRIM_NORMALS) ? primitive.normalIndices() : Int32Table{};
     const bool withTexCoords = texCoords.present();
     const bool withNormals = singleNormal || ((flags & PRIM_NORMALS) && normalIndices.present());
+    if (!positions_) prepareVertices();
     if (withNormals && unitNormals_.empty()) prepareNormals();
     Group* group = nullptr;
     for (const FanFace& face : fan.kept) {
@@ -319,6 +300,7 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, int32_t flags, const Fa
 }
 
 void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
+    if (!positions_) prepareVertices();
     const Int32Table indices = primitive.vertexIndices();
     const auto low16 = [&indices](int32_t i) { return static_cast<uint16_t>(indices.rawWord(i, 0)); };
     const int32_t n = indices.count();

@@ -19,6 +19,7 @@
 #include "lod/packed_table.h"
 #include "outgltf/gltf_document.h"
 #include "outgltf/gltf_export.h"
+#include "outgltf/vertex_tables.h"
 
 namespace mevlo {
 
@@ -27,7 +28,8 @@ class SubTreeNode;
 
 class GltfMeshBuilder {
 public:
-    GltfMeshBuilder(const SubTreeNode& container, const GltfExportOptions& options, GltfExportReport& report);
+    GltfMeshBuilder(const SubTreeNode& container, const GltfExportOptions& options, GltfExportReport& report,
+                    GltfVertexTables& vertexTables);
     ~GltfMeshBuilder();
     GltfMeshBuilder(const GltfMeshBuilder&) = delete;
     GltfMeshBuilder& operator=(const GltfMeshBuilder&) = delete;
@@ -55,16 +57,19 @@ private:
     uint32_t listedVertexOf(Group& group, int32_t first, uint16_t index, const float* normal, const float* texCoord);
     int32_t appendVertex(Group& group, uint16_t index, const float* normal, const float* texCoord);
     bool usable(uint16_t index) const;
+    void prepareVertices();
     void prepareNormals();
     void faceNormalOf(const FanFace& face, float out[3]) const;
 
     const SubTreeNode& container_;
     const GltfExportOptions& options_;
     GltfExportReport& report_;
+    GltfVertexTables& vertexTables_;
     // The container's vertices in glTF axes, scaled, and whether all three
-    // coordinates are finite.
-    std::unique_ptr<float[]> positions_;
-    std::unique_ptr<uint8_t[]> finite_;
+    // coordinates are finite; null until the first primitive.
+    std::shared_ptr<const GltfVertexTable> vertices_;
+    const float* positions_ = nullptr;
+    const uint8_t* finite_ = nullptr;
     // The container's normals in glTF axes and of unit length (zero where
     // unusable), made when a primitive first asks for them.
     std::vector<float> unitNormals_;
