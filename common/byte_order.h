@@ -41,30 +41,21 @@ inline void storeU32LE(uint8_t* p, uint32_t v) {
     p[3] = static_cast<uint8_t>(v >> 24);
 }
 
-// Stores count words one after another. A little-endian host holds them in
-// file order already: one copy, instead of a loop the compiler cannot
-// widen (byte stores may alias the words).
-inline void storeI32ArrayLE(uint8_t* p, const int32_t* words, size_t count) {
-#if defined(__BYTE_ORDER__) && defined(__ORDER_LITTLE_ENDIAN__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    if (count > 0) std::memcpy(p, words, 4 * count);
-#else
-    for (size_t i = 0; i < count; ++i) storeU32LE(p + 4 * i, static_cast<uint32_t>(words[i]));
-#endif
-}
+// The 32 bits of a value, as the file stores them.
+inline uint32_t bitsOf32(uint32_t v) { return v; }
+inline uint32_t bitsOf32(int32_t v) { return static_cast<uint32_t>(v); }
+inline uint32_t bitsOf32(float v) { return bitsOfFloat(v); }
 
-inline void storeU32ArrayLE(uint8_t* p, const uint32_t* words, size_t count) {
-#if defined(__BYTE_ORDER__) && defined(__ORDER_LITTLE_ENDIAN__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    if (count > 0) std::memcpy(p, words, 4 * count);
-#else
-    for (size_t i = 0; i < count; ++i) storeU32LE(p + 4 * i, words[i]);
-#endif
-}
-
-inline void storeF32ArrayLE(uint8_t* p, const float* values, size_t count) {
+// Stores count 32-bit values (int32, uint32 or float) one after another. A
+// little-endian host holds them in file order already: one copy, instead
+// of a loop the compiler cannot widen (byte stores may alias the values).
+template <typename T>
+inline void store32ArrayLE(uint8_t* p, const T* values, size_t count) {
+    static_assert(sizeof(T) == 4, "32-bit values only");
 #if defined(__BYTE_ORDER__) && defined(__ORDER_LITTLE_ENDIAN__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     if (count > 0) std::memcpy(p, values, 4 * count);
 #else
-    for (size_t i = 0; i < count; ++i) storeU32LE(p + 4 * i, bitsOfFloat(values[i]));
+    for (size_t i = 0; i < count; ++i) storeU32LE(p + 4 * i, bitsOf32(values[i]));
 #endif
 }
 

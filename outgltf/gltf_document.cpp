@@ -56,7 +56,7 @@ int32_t GltfDocument::addFloatAccessor(const float* values, size_t count, int co
         std::copy(hi, hi + 3, accessor.max);
     }
     uint8_t* out = addBufferView(count * 4, kGltfArrayBuffer, accessor.bufferView);
-    storeF32ArrayLE(out, values, count);
+    store32ArrayLE(out, values, count);
     accessors.push_back(accessor);
     return static_cast<int32_t>(accessors.size() - 1);
 }
@@ -74,7 +74,7 @@ int32_t GltfDocument::addIndexAccessor(const uint32_t* indices, size_t count, ui
     } else {
         accessor.componentType = kGltfUnsignedInt;
         uint8_t* out = addBufferView(count * 4, kGltfElementArrayBuffer, accessor.bufferView);
-        storeU32ArrayLE(out, indices, count);
+        store32ArrayLE(out, indices, count);
     }
     accessors.push_back(accessor);
     return static_cast<int32_t>(accessors.size() - 1);

@@ -73,7 +73,7 @@ bool LodFileWriter::stream(const std::function<bool(const uint8_t*, size_t)>& em
     const auto putRun = [&](const int32_t* words, size_t count) {
         while (count > 0) {
             const size_t now = count < kBlockWords - used ? count : kBlockWords - used;
-            storeI32ArrayLE(block.data() + 4 * used, words, now);
+            store32ArrayLE(block.data() + 4 * used, words, now);
             used += now;
             words += now;
             count -= now;
