@@ -8,11 +8,14 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+
+#include "io/input_file.h"
 
 namespace mevlo {
 
@@ -86,10 +89,18 @@ struct GltfScene {
     std::vector<GltfSceneMesh> meshes;
     std::vector<GltfSceneMaterial> materials;
     std::vector<GltfSceneImage> images;
-    // The bytes of every buffer view, for data that extras point to
-    // (`extras.lod` may name a buffer view that holds records in binary).
-    // Empty views where the view could not be read.
-    std::vector<std::vector<uint8_t>> bufferViews;
+    // Every buffer view as a view into the buffers below, for data that
+    // extras point to (`extras.lod` may name a buffer view that holds
+    // records in binary). {nullptr, 0} where the view could not be read.
+    struct ByteView {
+        const uint8_t* data = nullptr;
+        size_t size = 0;
+    };
+    std::vector<ByteView> bufferViews;
+    // What the views point into: the file itself (a GLB's binary chunk is
+    // not copied) and the buffers read from other files or data: URIs.
+    InputFile file;
+    std::vector<std::vector<uint8_t>> buffers;
     // What the file holds that the import leaves out: "cameras", "skins",
     // "animations", "morph targets", "lights", each at most once.
     std::vector<std::string> ignored;
