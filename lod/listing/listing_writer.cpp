@@ -58,13 +58,15 @@ void ListingWriter::formatted(const char* format, ...) {
 
 void ListingWriter::indent() {
     // Copied in runs: deep trees would otherwise cost one copy per level.
+    // A whole run is copied each time (a copy of fixed size is a few
+    // moves), and the cursor advances by the part that is needed.
     static const char kSpaces[] = "                                                                ";
-    constexpr int32_t kUnitsPerRun = (sizeof kSpaces - 1) / 2;
-    int32_t units = depth_;
-    while (units > 0) {
-        const int32_t now = units < kUnitsPerRun ? units : kUnitsPerRun;
-        text(kSpaces, 2 * static_cast<size_t>(now));
-        units -= now;
+    constexpr size_t kRunBytes = sizeof kSpaces - 1;
+    constexpr int32_t kUnitsPerRun = kRunBytes / 2;
+    for (int32_t units = depth_; units > 0; units -= kUnitsPerRun) {
+        char* out = room(kRunBytes);
+        std::memcpy(out, kSpaces, kRunBytes);
+        cursor_ = out + 2 * static_cast<size_t>(units < kUnitsPerRun ? units : kUnitsPerRun);
     }
 }
 
