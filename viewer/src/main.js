@@ -45,14 +45,23 @@ function describe(facts, drawn) {
 
 async function start() {
   // What a script (or a test) can ask the page.
-  const hook = { ready: false, error: null };
+  // timings: milliseconds since the page began loading at each step.
+  const hook = { ready: false, error: null, timings: {} };
+  const mark = (step) => {
+    hook.timings[step] = Math.round(performance.now());
+  };
+  mark('script');
   window.mevloViewer = hook;
   const ui = layout();
   const data = readPageData();
+  mark('decoded');
   showFacts(ui.facts, data.facts);
   showDetails(ui.details, data.gltf, null);
-  const view = new SceneView(ui.view);
+  // Past a million triangles, edges are not smoothed: a machine without a
+  // GPU would take seconds per picture.
+  const view = new SceneView(ui.view, (data.facts.triangles || 0) <= 1000000);
   const model = await loadModel(data.glb, data.gltf, data.images);
+  mark('parsed');
   view.setModel(model);
 
   let tree = null;
@@ -76,7 +85,8 @@ async function start() {
   ui.fit.addEventListener('click', () => view.fit());
   ui.status.textContent = describe(data.facts, model.drawables.length);
   view.fit();
-  view.renderNow();
+  await view.drawn();
+  mark('drawn');
 
   const meshName = (part) => {
     const mesh = (data.gltf.meshes || [])[part.userData.mesh];

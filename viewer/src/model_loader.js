@@ -6,7 +6,7 @@ import {
   DoubleSide,
   LineBasicMaterial,
   LoadingManager,
-  MeshStandardMaterial,
+  MeshLambertMaterial,
   PointsMaterial,
 } from 'three';
 import { GLTFLoader } from 'three/examples/jsm/loaders/GLTFLoader.js';
@@ -48,7 +48,7 @@ class MaterialCache {
       const color = textureColor(texture);
       if (kind === 'points') material = new PointsMaterial({ color, size: 5, sizeAttenuation: false });
       else if (kind === 'line') material = new LineBasicMaterial({ color });
-      else material = new MeshStandardMaterial({ color, roughness: 0.85, metalness: 0, side: DoubleSide, flatShading: flat });
+      else material = new MeshLambertMaterial({ color, side: DoubleSide, flatShading: flat });
       material.userData.texture = texture;
       this.made.set(key, material);
     }

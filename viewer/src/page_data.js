@@ -7,6 +7,8 @@ function blockText(id) {
 }
 
 function bytesOfBase64(text) {
+  // The built-in decoder where the browser has one: several times faster.
+  if (typeof Uint8Array.fromBase64 === 'function') return Uint8Array.fromBase64(text.trim());
   const binary = atob(text.replace(/\s+/g, ''));
   const bytes = new Uint8Array(binary.length);
   for (let i = 0; i < binary.length; i++) bytes[i] = binary.charCodeAt(i);

@@ -37,10 +37,11 @@ function roundUp(size) {
 }
 
 export class SceneView {
-  constructor(container) {
+  // antialias: smooth edges (costly for very large models without a GPU).
+  constructor(container, antialias) {
     this.container = container;
     // The drawing buffer is kept so that the page can be captured.
-    this.renderer = new WebGLRenderer({ antialias: true, preserveDrawingBuffer: true });
+    this.renderer = new WebGLRenderer({ antialias, preserveDrawingBuffer: true });
     this.renderer.setPixelRatio(window.devicePixelRatio || 1);
     this.renderer.setClearColor(backgroundColor);
     container.append(this.renderer.domElement);
@@ -77,7 +78,7 @@ export class SceneView {
       this.renderer.setSize(width, height, false);
       this.camera.aspect = width / height;
       this.camera.updateProjectionMatrix();
-      this.renderNow();
+      this.requestRender();
     };
     new ResizeObserver(resize).observe(this.container);
     resize();
@@ -217,15 +218,31 @@ export class SceneView {
     this.requestRender();
   }
 
+  // Draws at the next frame; several requests before it draw once.
   requestRender() {
     if (this.pending) return;
     this.pending = true;
-    requestAnimationFrame(() => this.renderNow());
+    requestAnimationFrame(() => {
+      if (this.pending) this.renderNow();
+    });
   }
 
   renderNow() {
     this.pending = false;
     this.renderer.render(this.scene, this.camera);
+  }
+
+  // Resolves once the next frame is drawn and finished.
+  drawn() {
+    return new Promise((resolve) => {
+      this.requestRender();
+      requestAnimationFrame(() => {
+        if (this.pending) this.renderNow();
+        const gl = this.renderer.getContext();
+        gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
+        resolve();
+      });
+    });
   }
 
   // Pixels of the model that differ from the background, drawn without
