@@ -72,11 +72,9 @@ async function start() {
   };
   tree = new TreePanel(ui.tree, data.gltf, select);
   // Rows of nodes that a switch hides are dimmed.
+  tree.isHidden = (index) => Boolean(model.nodeObjects[index]) && !view.shown(model.nodeObjects[index]);
   const switched = () => {
-    for (const [index, row] of tree.rows) {
-      const object = model.nodeObjects[index];
-      row.classList.toggle('mv-hidden', Boolean(object) && !view.shown(object));
-    }
+    for (const [index, row] of tree.rows) row.classList.toggle('mv-hidden', tree.isHidden(index));
     view.requestRender();
   };
   new SwitchPanel(ui.switches, data.gltf, model.nodeObjects, switched);

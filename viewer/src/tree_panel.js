@@ -13,6 +13,8 @@ export class TreePanel {
     this.rows = new Map();
     this.parents = new Map();
     this.selected = null;
+    // Whether a node is hidden by a switch (its row is dimmed); set by the page.
+    this.isHidden = () => false;
     this.nodes.forEach((node, index) => {
       for (const child of node.children || []) if (!this.parents.has(child)) this.parents.set(child, index);
     });
@@ -32,6 +34,7 @@ export class TreePanel {
     item.setAttribute('role', 'treeitem');
     const row = element('div', 'mv-row');
     row.dataset.node = String(index);
+    if (this.isHidden(index)) row.classList.add('mv-hidden');
     const children = (node.children || []).filter((child) => !ancestors.has(child) && this.nodes[child]);
     const toggle = element('span', 'mv-toggle');
     row.append(toggle);
