@@ -72,9 +72,14 @@ export class SceneView {
   }
 
   watchSize() {
+    let size = '';
     const resize = () => {
       const width = Math.max(1, this.container.clientWidth);
       const height = Math.max(1, this.container.clientHeight);
+      // The observer also reports sizes that did not change; a large model
+      // is not drawn again for nothing.
+      if (`${width}x${height}` === size) return;
+      size = `${width}x${height}`;
       this.renderer.setSize(width, height, false);
       this.camera.aspect = width / height;
       this.camera.updateProjectionMatrix();
