@@ -166,6 +166,9 @@ try {
     const names = await treeNames(page);
     const expected = exportedNames(model);
     check(JSON.stringify([...names].sort()) === JSON.stringify([...expected].sort()), `${name}: the tree lists every node the export names`, { names, expected });
+    const info = JSON.parse(lodtool(['info', '--json', model]).stdout);
+    const triangles = await detail(page, 'triangles');
+    check(triangles === info.triangles.toLocaleString('en-US'), `${name}: the facts show info's triangle count`, triangles);
     check(errors.length === 0, `${name}: no console error`, errors);
     await page.close();
   }
@@ -191,6 +194,8 @@ try {
     check((await detail(page, 'dof')) === '2', 'hinge: the side panel shows DOF 2', await detail(page, 'dof'));
     await clickTreeNode(page, 'DOF 1');
     check((await detail(page, 'dof')) === '1', 'hinge: the side panel shows DOF 1', await detail(page, 'dof'));
+    const lit = await page.evaluate(() => window.mevloViewer.highlightedMeshNames());
+    check(JSON.stringify(lit) === '["0001","0002","0003"]', 'hinge: DOF 1 highlights the door and both windows', lit);
     check((await detail(page, 'offset')) === '108', 'hinge: the side panel shows the record offset', await detail(page, 'offset'));
 
     // A click on the middle of the door picks its node.

@@ -93,6 +93,8 @@ async function start() {
   Object.assign(hook, {
     // Names of the glTF meshes drawn now (switch branches hidden left out).
     visibleMeshNames: () => [...new Set(view.visibleDrawables().map(meshName))].sort(),
+    // Names of the glTF meshes highlighted as the selection.
+    highlightedMeshNames: () => [...new Set(view.highlighted.map(meshName))].sort(),
     modelPixels: () => view.modelPixels(),
     screenPointOf: (index) => view.screenPointOf(index),
     select,
