@@ -16,20 +16,21 @@ namespace {
 
 using namespace lodtest;
 
-std::vector<Vec3> square(float x, float y, float size) {
-    return {{x, y, 0}, {x + size, y, 0}, {x + size, y + size, 0}, {x, y + size, 0}};
+std::vector<Vec3> square(float x, float y, float size, float z) {
+    return {{x, y, z}, {x + size, y, z}, {x + size, y + size, z}, {x, y + size, z}};
 }
 
+// A square of a textured primitive type, coloured by its texture number.
 Node quad(int32_t texture) {
-    Prim face = prim(2, {0, 1, 2, 3});
+    Prim face = prim(7, {0, 1, 2, 3});
     face.textureId = texture;
     return cp(face);
 }
 
-// A switch of number 3 at (x, y): branch 0 a square, branch 1 a smaller one
-// of another texture, higher up.
+// A switch of number 3 at (x, y), above the floor (z is down): branch 0 a
+// square, branch 1 a smaller one of another texture, higher up.
 Node twinSwitch(float x, float y) {
-    Node closed = subTree(square(x, y, 1), {quad(4)});
+    Node closed = subTree(square(x, y, 1, -0.3f), {quad(4)});
     Node open = subTree({{x, y, -1}, {x + 0.5f, y, -1}, {x + 0.5f, y + 0.5f, -1}, {x, y + 0.5f, -1}}, {quad(5)});
     return switchNode({{closed}, {open}}, 3);
 }
@@ -37,12 +38,11 @@ Node twinSwitch(float x, float y) {
 Node twinSwitchesModel() {
     Node left = twinSwitch(-2, -2);
     Node right = twinSwitch(1, 1);
-    Node flag = subTree(square(-1, 1, 0.5f), {quad(6)});
+    Node flag = subTree(square(-1, 1, 0.5f, -0.5f), {quad(6)});
     Node extended = xswitch({{flag}, {}}, 0, 5);
-    Node marks = subTree({{-2, 2, 0}, {-1.5f, 2, 0}, {-1, 2, 0}, {2, -2, -0.5f}, {2, -1, -0.5f}},
+    Node marks = subTree({{-2, 2, -0.2f}, {-1.5f, 2, -0.2f}, {-1, 2, -0.2f}, {2, -2, -0.5f}, {2, -1, -0.5f}},
                          {pt(prim(0, {0, 1, 2})), pt(prim(1, {3, 4}))});
-    return root({{-3, -3, 0.1f}, {3, -3, 0.1f}, {3, 3, 0.1f}, {-3, 3, 0.1f}},
-                {quad(1), left, right, extended, marks});
+    return root({{-3, -3, 0}, {3, -3, 0}, {3, 3, 0}, {-3, 3, 0}}, {quad(1), left, right, extended, marks});
 }
 
 Node noGeometryModel() { return root({}, {slot(7)}); }

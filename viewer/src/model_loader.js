@@ -45,7 +45,7 @@ class MaterialCache {
     const key = `${kind} ${texture} ${flat}`;
     let material = this.made.get(key);
     if (!material) {
-      const color = textureColor(texture);
+      const color = textureColor(texture, kind !== 'mesh');
       if (kind === 'points') material = new PointsMaterial({ color, size: 5, sizeAttenuation: false });
       else if (kind === 'line') material = new LineBasicMaterial({ color });
       else material = new MeshLambertMaterial({ color, side: DoubleSide, flatShading: flat });
