@@ -67,6 +67,26 @@ TEST_F(LodtoolView, PageBesideTheModelHoldsTheExportsGlbAndInfosFacts) {
     }
 }
 
+TEST_F(LodtoolView, TextureImagesArePutIntoThePageAndUnusableOnesLeftOutWithALine) {
+    copySample("hinge.lod");
+    const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 1, 2, 3};
+    fs::create_directories(dir_ / "out" / "tex");
+    writeBytes(dir_ / "out" / "tex" / "1.png", png);
+    const CommandRun found = run({"view", "--textures", "tex/{n}.png", path("hinge.lod"), path("out/page.html")});
+    ASSERT_EQ(found.status, 0) << found.err;
+    EXPECT_EQ(between(read("out/page.html"), "id=\"mevlo-images\">", "</script>"),
+              "{\"tex/1.png\":\"data:image/png;base64," + mevlo::base64Of(png.data(), png.size()) + "\"}");
+
+    writeBytes(dir_ / "out" / "tex" / "1.png", {'G', 'I', 'F', '8'});
+    const CommandRun wrongType = run({"view", "--textures", "tex/{n}.png", path("hinge.lod"), path("out/page.html")});
+    const CommandRun missing = run({"view", "--textures", "none/{n}.png", path("hinge.lod"), path("out/page.html")});
+    for (const CommandRun& left : {wrongType, missing}) {
+        EXPECT_EQ(left.status, 0) << left.err;
+        EXPECT_EQ(left.out.rfind("Texture image left out: " + path("out"), 0), 0u) << left.out;
+        EXPECT_EQ(between(read("out/page.html"), "id=\"mevlo-images\">", "</script>"), "{}");
+    }
+}
+
 TEST_F(LodtoolView, ModelTooLargeToExportGivesExportsLineAndNoPage) {
     // 2000 records share one block of 2^21 unusable indices: billions of
     // faces to look at, far past what a file of this size may export.
