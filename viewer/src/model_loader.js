@@ -25,7 +25,8 @@ function parseGlb(glb, images) {
   const manager = new LoadingManager();
   manager.setURLModifier((url) => images[url] || (url.startsWith('data:') || url.startsWith('blob:') ? url : blankImage));
   const loader = new GLTFLoader(manager);
-  const buffer = glb.buffer.slice(glb.byteOffset, glb.byteOffset + glb.byteLength);
+  const whole = glb.byteOffset === 0 && glb.byteLength === glb.buffer.byteLength;
+  const buffer = whole ? glb.buffer : glb.buffer.slice(glb.byteOffset, glb.byteOffset + glb.byteLength);
   return new Promise((resolve, reject) => loader.parse(buffer, '', resolve, reject));
 }
 
