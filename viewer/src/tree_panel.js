@@ -4,6 +4,7 @@
 import { element } from './dom.js';
 
 const openAllUpTo = 200;
+const chunk = 500;
 
 export class TreePanel {
   constructor(container, gltf, onSelect) {
@@ -11,6 +12,7 @@ export class TreePanel {
     this.nodes = gltf.nodes || [];
     this.onSelect = onSelect;
     this.rows = new Map();
+    this.items = new Map();
     this.parents = new Map();
     this.selected = null;
     // Whether a node is hidden by a switch (its row is dimmed); set by the page.
@@ -49,25 +51,43 @@ export class TreePanel {
     });
     item.append(row);
     this.rows.set(index, row);
+    this.items.set(index, item);
     if (children.length > 0) {
       const list = element('ul', 'mv-children');
       list.setAttribute('role', 'group');
       item.append(list);
       const inner = new Set(ancestors).add(index);
-      let built = false;
-      const build = () => {
-        if (built) return;
-        built = true;
-        for (const child of children) list.append(this.item(child, depth + 1, inner));
+      // Rows are made when first shown, at most `chunk` more at a time: a
+      // node may have hundreds of thousands of children.
+      let built = 0;
+      let more = null;
+      const buildUpTo = (position) => {
+        const end = Math.min(children.length, Math.max(built + chunk, position + 1));
+        if (more) more.remove();
+        for (; built < end; built++) list.append(this.item(children[built], depth + 1, inner));
+        more = null;
+        if (built < children.length) {
+          more = element('li', 'mv-more');
+          const button = element('button', '', `show ${Math.min(chunk, children.length - built)} more of ${children.length - built}`);
+          button.type = 'button';
+          button.addEventListener('click', () => buildUpTo(built));
+          more.append(button);
+          list.append(more);
+        }
       };
       const setOpen = (open) => {
-        if (open) build();
+        if (open && built === 0) buildUpTo(0);
         item.classList.toggle('mv-open', open);
         item.setAttribute('aria-expanded', String(open));
         toggle.textContent = open ? '\u25be' : '\u25b8';
       };
       toggle.addEventListener('click', () => setOpen(!item.classList.contains('mv-open')));
-      item.open = () => setOpen(true);
+      // Opens the node and makes the row of one of its children.
+      item.reveal = (child) => {
+        setOpen(true);
+        const position = children.indexOf(child);
+        if (position >= built) buildUpTo(position);
+      };
       setOpen(depth < this.openDepth);
     }
     return item;
@@ -78,12 +98,12 @@ export class TreePanel {
     if (this.selected !== null && this.rows.has(this.selected)) this.rows.get(this.selected).classList.remove('mv-selected');
     this.selected = index;
     if (index === null) return;
-    const path = [];
-    for (let at = this.parents.get(index); at !== undefined && path.length < this.nodes.length; at = this.parents.get(at))
+    const path = [index];
+    for (let at = this.parents.get(index); at !== undefined && path.length <= this.nodes.length; at = this.parents.get(at))
       path.unshift(at);
-    for (const ancestor of path) {
-      const row = this.rows.get(ancestor);
-      if (row && row.parentElement.open) row.parentElement.open();
+    for (let i = 0; i + 1 < path.length; i++) {
+      const item = this.items.get(path[i]);
+      if (item && item.reveal) item.reveal(path[i + 1]);
     }
     const row = this.rows.get(index);
     if (row) {
