@@ -108,6 +108,10 @@ async function open(file) {
   });
   page.on('pageerror', (error) => errors.push(String(error)));
   page.on('requestfailed', (request) => errors.push(`request failed: ${request.url()}`));
+  // The page holds everything: it may read itself and its own data only.
+  page.on('request', (request) => {
+    if (!/^(file|data|blob):/.test(request.url())) errors.push(`request to ${request.url()}`);
+  });
   await page.goto(pathToFileURL(file).href);
   await page.waitForFunction(() => window.mevloViewer && (window.mevloViewer.ready || window.mevloViewer.error), {
     timeout: 20000,
