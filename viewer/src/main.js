@@ -57,20 +57,29 @@ async function start() {
   mark('decoded');
   showFacts(ui.facts, data.facts);
   showDetails(ui.details, data.gltf, null);
-  // Past a million triangles, edges are not smoothed: a machine without a
-  // GPU would take seconds per picture.
-  const view = new SceneView(ui.view, (data.facts.triangles || 0) <= 1000000);
-  const model = await loadModel(data.glb, data.gltf, data.images);
-  mark('parsed');
-  view.setModel(model);
 
-  let tree = null;
+  // The tree and the facts work without the 3-D view.
+  let view = null;
+  let model = null;
   const select = (index) => {
     tree.select(index);
     showDetails(ui.details, data.gltf, index);
-    view.highlight(index === null ? null : model.nodeObjects[index]);
+    if (model) view.highlight(index === null ? null : model.nodeObjects[index]);
   };
-  tree = new TreePanel(ui.tree, data.gltf, select);
+  const tree = new TreePanel(ui.tree, data.gltf, select);
+  try {
+    // Past a million triangles, edges are not smoothed: a machine without
+    // a GPU would take seconds per picture.
+    view = new SceneView(ui.view, (data.facts.triangles || 0) <= 1000000);
+  } catch (error) {
+    new SwitchPanel(ui.switches, data.gltf, [], null);
+    console.error(error);
+    throw new Error('this browser cannot draw in 3-D (WebGL is not available); the tree and the facts are shown');
+  }
+  model = await loadModel(data.glb, data.gltf, data.images);
+  mark('parsed');
+  view.setModel(model);
+
   // Rows of nodes that a switch hides are dimmed.
   tree.isHidden = (index) => Boolean(model.nodeObjects[index]) && !view.shown(model.nodeObjects[index]);
   const switched = () => {
@@ -107,6 +116,9 @@ async function start() {
 start().catch((error) => {
   if (window.mevloViewer) window.mevloViewer.error = String(error && error.message ? error.message : error);
   const status = document.querySelector('.mv-status');
-  if (status) status.textContent = `The model could not be shown: ${window.mevloViewer.error}`;
+  if (status) {
+    status.textContent = `The model could not be shown: ${window.mevloViewer.error}`;
+    status.title = status.textContent;
+  }
   console.error(error);
 });
