@@ -187,25 +187,17 @@ void singularValueDecomposition(const Mat3d& m, Mat3d& u, double sigma[3], Mat3d
     }
     if (determinant(v) < 0.0) setColumn(v, 2, scaled(column(v, 2), -1.0));
 
-    // U's columns are M v_i / sigma_i where sigma_i is not negligible; the
-    // rest complete an orthonormal basis. Each column is made orthogonal to
-    // those before it, twice when the first pass took most of it away (one
-    // pass leaves the rest only as orthogonal as the rounding of what it took).
+    // U's columns are M v_i / sigma_i where sigma_i is not negligible (the
+    // rotations left M v_i orthogonal, so subtracting what lies along the
+    // columns before only takes rounding away); the rest complete an
+    // orthonormal basis, and their sigma stays as small as it came.
     const double negligible = std::max(sigma[0], 1e-300) * 1e-12;
     Vec3d columns[3];
     int known = 0;
-    while (known < 3 && sigma[known] > negligible) {
-        const Vec3d image = times(m, column(v, known));
-        Vec3d ui = image;
-        for (int pass = 0; pass < 2; ++pass) {
-            for (int j = 0; j < known; ++j) ui = minus(ui, scaled(columns[j], dot(ui, columns[j])));
-            if (pass == 0 && !(dot(ui, ui) < 0.25 * dot(image, image))) break;
-        }
-        if (!(dot(ui, ui) > 0.0)) {
-            for (int i = known; i < 3; ++i) sigma[i] = 0.0;
-            break;
-        }
-        columns[known++] = normalised(ui);
+    for (; known < 3 && sigma[known] > negligible; ++known) {
+        Vec3d ui = times(m, column(v, known));
+        for (int j = 0; j < known; ++j) ui = minus(ui, scaled(columns[j], dot(ui, columns[j])));
+        columns[known] = normalised(ui);
     }
     if (known == 0) columns[0] = Vec3d{1, 0, 0};
     if (known <= 1) columns[1] = perpendicular(columns[0]);
