@@ -1,6 +1,7 @@
 #include "outgltf/gltf_builder.h"
 
 #include "common/json_writer.h"
+#include "common/mesh_name.h"
 #include "lod/control_nodes.h"
 #include "lod/primitive.h"
 #include "lod/subtree_node.h"
@@ -182,9 +183,7 @@ bool GltfSceneBuilder::openContainer(const SubTreeNode& node, int32_t mesh) {
     open.node = meshNode;
     if (node.vertexCount > 0) {
         // Named like the 3DS object of the same container.
-        char name[16];
-        std::snprintf(name, sizeof name, "%04d", static_cast<int>(objectsNumbered_++));
-        open.name = name;
+        open.name = meshName(objectsNumbered_++);
         open.builder = std::make_unique<GltfMeshBuilder>(node, options_, report_, vertexTables_);
     }
     parents_.push_back(childParent);

@@ -14,6 +14,7 @@
 
 #include "driver/commands/commands.h"
 #include "driver/commands/file_batch.h"
+#include "driver/commands/model_gltf.h"
 #include "driver/commands/output_jobs.h"
 #include "driver/commands/stdout_messages.h"
 #include "io/atomic_output.h"
@@ -147,44 +148,18 @@ bool parseArguments(int argc, char** argv, ExportSettings& settings, std::string
     return true;
 }
 
-void printLoss(int64_t count, const char* what, const char* why) {
-    if (count > 0) std::printf("%s dropped: %lld (%s)\n", what, static_cast<long long>(count), why);
-}
-
-void printGltfLosses(const GltfExportReport& report) {
-    printLoss(report.facesOutOfRange, "Faces", "vertex index out of range");
-    printLoss(report.facesNotFinite, "Faces", "position not finite");
-    printLoss(report.pointsOutOfRange, "Points", "vertex index out of range");
-    printLoss(report.pointsNotFinite, "Points", "position not finite");
-    printLoss(report.segmentsOutOfRange, "Line segments", "vertex index out of range");
-    printLoss(report.segmentsNotFinite, "Line segments", "position not finite");
-    if (report.transformsReplaced > 0)
-        std::printf("Transforms replaced: %lld (not finite, written as the identity)\n",
-                    static_cast<long long>(report.transformsReplaced));
-    if (report.texCoordsReplaced > 0)
-        std::printf("Texture coordinates replaced: %lld (not finite, written as 0)\n",
-                    static_cast<long long>(report.texCoordsReplaced));
-}
-
 // The glTF of the model at outPath (with its .bin beside it for .gltf).
 JobResult writeGltfFiles(LodModel& model, const std::string& outPath, Format format,
-                         const GltfExportOptions& baseOptions) {
-    GltfExportOptions options = baseOptions;
-    options.elementLimit = gltfElementLimit(static_cast<int64_t>(model.input().size()));
+                         const GltfExportOptions& options) {
     GltfDocument document;
     GltfExportReport report;
-    buildGltf(model.root.get(), options, document, report);
-    JobResult result = afterReadingInput(model, report.failure);
+    JobResult result = buildModelGltf(model, options, document, report);
     if (!result.ok) return result;
-    printGltfLosses(report);
-    // The document holds copies of everything it needs.
-    model.release();
     std::vector<ByteSpan> buffer;
     for (const auto& block : document.binBlocks) buffer.push_back({block.data(), block.size()});
     std::string error;
     if (format == Format::Glb) {
-        const std::string json = encodeGltfJson(document, "");
-        const std::vector<uint8_t> head = encodeGlbHead(json, static_cast<size_t>(document.binSize));
+        const std::vector<uint8_t> head = glbHeadOf(document);
         buffer.insert(buffer.begin(), ByteSpan{head.data(), head.size()});
         if (!writeWholeFile(outPath, buffer, error)) return JobResult::failed(JobResult::Subject::Named, error);
     } else {
