@@ -47,7 +47,8 @@ std::string problemsInEveryPath(const std::vector<uint8_t>& bytes) {
 
 std::string listingOf(const std::vector<uint8_t>& bytes) {
     std::string text;
-    mevlofuzz::listModel(bytes.data(), bytes.size(), [&text](const char* block, size_t size) { text.append(block, size); });
+    mevlofuzz::listModel(bytes.data(), bytes.size(),
+                         [&text](const char* block, size_t size) { text.append(block, size); });
     return text;
 }
 

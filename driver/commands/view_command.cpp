@@ -157,7 +157,9 @@ JobResult writeModelPage(const ViewSettings& settings, const ViewerBundle& bundl
     content.factsJson = std::move(factsJson.text());
     content.images = embeddedImages(document, settings.page);
     content.document = &document;
-    if (!writeViewPage(settings.page, bundle, content, error)) return JobResult::failed(JobResult::Subject::Named, error);
+    if (!writeViewPage(settings.page, bundle, content, error)) {
+        return JobResult::failed(JobResult::Subject::Named, error);
+    }
     return result;
 }
 
