@@ -13,8 +13,10 @@
 #include <utility>
 #include <vector>
 
+#include "driver/commands/stdout_messages.h"
 #include "io/atomic_output.h"
 #include "io/input_file.h"
+#include "lod/listing/listing_writer.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
 #include "lod/serialize/lod_file_writer.h"
@@ -82,31 +84,36 @@ int main(int argc, char** argv) {
     mevlo::InputFile input;
     if (!input.open(argv[2], error)) return fail(error);
     clock.step("read");
+    // The messages go where the commands print them.
+    mevlo::StdoutMessages messages;
     mevlo::LodModel model;
-    model.loadInput(std::move(input));
+    model.loadInput(std::move(input), messages);
     clock.step("load");
 
     if (mevloRun) {
         mevlo::Scene3ds scene;
         mevlo::ConversionState conversion(scene);
-        if (!mevlo::convertTree(model.root.get(), conversion)) return fail(conversion.overflow);
+        if (!mevlo::convertTree(model.root.get(), conversion)) return fail(conversion.failure);
         clock.step("convert");
         mevlo::AtomicOutput out;
         if (!out.open(argv[3], error)) return fail(error);
-        mevlo::write3ds(scene, out);
+        mevlo::write3ds(scene, out, messages);
         if (!out.commit(error)) return fail(error);
         clock.step("write");
         model.release();
         clock.step("release");
     } else if (listRun) {
-        if (model.root) model.root->print();
+        {
+            mevlo::ListingWriter listing([](const char* text, size_t size) { std::fwrite(text, 1, size, stdout); });
+            if (model.root) model.root->print(listing);
+        }
         std::fflush(stdout);
         clock.step("list");
         model.release();
         clock.step("release");
     } else {
         std::vector<uint8_t> output;
-        if (!mevlo::writeLodFile(model, output, error)) return fail(error);
+        if (!mevlo::writeLodFile(model, messages, output, error)) return fail(error);
         clock.step("serialize");
         if (!mevlo::writeWholeFile(argv[3], output, error)) return fail(error);
         clock.step("write");

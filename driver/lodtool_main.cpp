@@ -41,11 +41,15 @@ int runLodtool(int argc, char** argv) {
         std::puts("lodtool (mevlo) " MEVLO_VERSION);
         return 0;
     }
-    if (std::strcmp(command, "list") == 0 && argc == 3) return mevlo::runListCommand(argv[2]);
-    if (std::strcmp(command, "repack") == 0 && argc == 4) return mevlo::runRepackCommand(argv[2], argv[3]);
+    // A known command with the wrong number of arguments gets the usage.
+    if (std::strcmp(command, "list") == 0) return argc == 3 ? mevlo::runListCommand(argv[2]) : usageError();
+    if (std::strcmp(command, "repack") == 0) {
+        return argc == 4 ? mevlo::runRepackCommand(argv[2], argv[3]) : usageError();
+    }
     if (std::strcmp(command, "export") == 0) return mevlo::runExportCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "info") == 0) return mevlo::runInfoCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "view") == 0) return mevlo::runViewCommand(argc - 2, argv + 2);
+    std::fprintf(stderr, "lodtool: unknown command '%s'\n", command);
     return usageError();
 }
 

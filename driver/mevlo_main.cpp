@@ -4,23 +4,20 @@
 // into meshes, and only then create the output and write it. The output
 // replaces the target only when completely written, so any failure leaves
 // the output path as it was.
-#include <cstdio>
 #include <iostream>
 #include <string>
 
 #include "driver/commands/out_of_memory.h"
-#include "io/atomic_output.h"
+#include "driver/commands/output_jobs.h"
+#include "driver/commands/stdout_messages.h"
 #include "io/console_output.h"
 #include "io/input_file.h"
 #include "io/program_arguments.h"
 #include "lod/lod_model.h"
-#include "out3ds/convert.h"
-#include "out3ds/scene.h"
-#include "out3ds/write3ds.h"
 
 namespace {
 
-// Standard output mixes printf and std::cout; both must appear in call
+// Standard output mixes stdio and std::cout; both must appear in call
 // order, which the default stdio synchronisation of the streams guarantees.
 
 void printBanner() {
@@ -41,45 +38,20 @@ int runConversion(const char* inPath, const char* outPath) {
     }
 
     printBanner();
+    // Loading, converting and writing report their messages on standard
+    // output, between the lines printed here.
+    mevlo::StdoutMessages messages;
     mevlo::LodModel model;
-    model.loadInput(std::move(input));
+    model.loadInput(std::move(input), messages);
     std::cout << "\nOpened " << inPath << "\nOutput file " << outPath << "\nNumber of nodes: " << model.nodeCount
               << "\n";
 
-    mevlo::Scene3ds scene;
-    mevlo::ConversionState conversion(scene);
-    const bool converted = mevlo::convertTree(model.root.get(), conversion);
-    // What the walk read decides the messages and whether a file is made.
-    if (!model.input().intact()) {
-        std::cerr << mevlo::InputFile::lostMessage(inPath) << "\n";
-        return 1;
-    }
-    if (!converted) {
-        std::cerr << conversion.overflow << "\n";
-        return 1;
-    }
-    if (conversion.droppedFaces > 0) {
-        std::printf("Faces dropped: %lld (vertex index out of range)\n",
-                    static_cast<long long>(conversion.droppedFaces));
-    }
-
-    std::string error;
-    mevlo::AtomicOutput output;
-    if (!output.open(outPath, error)) {
-        std::cerr << error << "\n";
-        return 1;
-    }
-    std::printf("Begin Write\n");
-    mevlo::write3ds(scene, output);
-    // The vertices were read from the input while being written: the file
-    // is put in place only if the input stayed whole up to here.
-    if (!model.input().intact()) {
-        std::cerr << mevlo::InputFile::lostMessage(inPath) << "\n";
-        return 1;
-    }
-    // A failed write was remembered by the output; commit reports it.
-    if (!output.commit(error)) {
-        std::cerr << error << "\n";
+    const mevlo::JobResult result = mevlo::write3dsFile(model, outPath, messages, true);
+    if (!result.ok) {
+        // A model refused by the 3DS limits is told in its own words; a
+        // file that failed, with its path.
+        const bool aboutModel = result.subject == mevlo::JobResult::Subject::Model;
+        std::cerr << (aboutModel ? result.reason : result.line(inPath, outPath)) << "\n";
         return 1;
     }
     model.release();

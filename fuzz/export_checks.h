@@ -115,8 +115,9 @@ inline std::string checkGltfDocument(const mevlo::GltfDocument& doc) {
 // Load, export, check. "" when the document is sound or the export stopped
 // at its size bound; otherwise what is wrong.
 inline std::string checkExport(const uint8_t* data, size_t size) {
+    mevlo::MessageCount messages;
     mevlo::LodModel model;
-    model.loadBytes(data, size);
+    model.loadBytes(data, size, messages);
     mevlo::GltfExportOptions options;
     options.elementLimit = mevlo::gltfElementLimit(static_cast<int64_t>(size));
     mevlo::GltfDocument document;

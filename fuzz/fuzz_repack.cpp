@@ -7,11 +7,6 @@
 
 #include "fuzz/pipeline_checks.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string problem = mevlofuzz::checkRepack(data, size);
     if (!problem.empty()) {

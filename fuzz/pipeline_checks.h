@@ -19,6 +19,7 @@
 #include "info/facts_text.h"
 #include "info/model_facts.h"
 #include "lod/listing/listing_size.h"
+#include "lod/listing/listing_writer.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
 #include "lod/output_size_limit.h"
@@ -106,7 +107,7 @@ inline ConversionOutcome convertModel(const mevlo::LodModel& model) {
     outcome.failed = !mevlo::convertTree(model.root.get(), state);
     if (outcome.failed != state.failed()) outcome.limit = "convertTree result disagrees with the overflow line";
     if (outcome.failed) {
-        outcome.limit += limitOf(state.overflow);
+        outcome.limit += limitOf(state.failure);
     } else {
         outcome.file3ds = mevlo::encode3ds(scene);
     }
@@ -133,8 +134,9 @@ inline std::string checkInfoAgrees(const mevlo::LodModel& model, const Conversio
 }
 
 inline std::string checkConversion(const uint8_t* data, size_t size) {
+    mevlo::MessageCount messages;
     mevlo::LodModel model;
-    model.loadBytes(data, size);
+    model.loadBytes(data, size, messages);
     const ConversionOutcome outcome = convertModel(model);
     const std::string info = checkInfoAgrees(model, outcome);
     if (!info.empty()) return info;
@@ -146,26 +148,28 @@ inline std::string checkConversion(const uint8_t* data, size_t size) {
     return check3dsStructure(outcome.file3ds);
 }
 
-// Load and list (to wherever standard output goes), unless the listing
-// would pass the size limit that lodtool list refuses.
-inline void listModel(const uint8_t* data, size_t size) {
+// Load and list into emit, unless the listing would pass the size limit
+// that lodtool list refuses.
+inline void listModel(const uint8_t* data, size_t size, const mevlo::ListingWriter::Emit& emit) {
+    mevlo::MessageCount messages;
     mevlo::LodModel model;
-    model.loadBytes(data, size);
+    model.loadBytes(data, size, messages);
     const bool withinLimit =
         mevlo::estimateListingBytes(model.root.get()) <= mevlo::outputSizeLimit(static_cast<int64_t>(size));
-    if (model.root && withinLimit) model.root->print();
-    std::fflush(stdout);
+    mevlo::ListingWriter listing(emit);
+    if (model.root && withinLimit) model.root->print(listing);
 }
 
 // Load, write as LOD, read that back. The repacked model must convert to the
 // same outcome and the same 3DS bytes, and writing it again must give the
 // same file byte for byte. "" when every property holds.
 inline std::string checkRepack(const uint8_t* data, size_t size) {
+    mevlo::MessageCount messages;
     mevlo::LodModel original;
-    original.loadBytes(data, size);
+    original.loadBytes(data, size, messages);
     std::vector<uint8_t> first;
     std::string error;
-    if (!mevlo::writeLodFile(original, first, error, mevlo::outputSizeLimit(static_cast<int64_t>(size)))) {
+    if (!mevlo::writeLodFile(original, messages, first, error, mevlo::outputSizeLimit(static_cast<int64_t>(size)))) {
         // Only a tree too large for 32-bit offsets or the size limit may be refused.
         if (error.empty() || !first.empty()) return "writeLodFile failed without a clean refusal";
         return "";
@@ -174,12 +178,13 @@ inline std::string checkRepack(const uint8_t* data, size_t size) {
     original.release();
 
     mevlo::LodModel repacked;
-    repacked.loadBytes(first);
+    repacked.loadBytes(first, messages);
     const ConversionOutcome after = convertModel(repacked);
     if (!(before == after)) return "conversion differs after repack";
 
     std::vector<uint8_t> second;
-    if (!mevlo::writeLodFile(repacked, second, error, mevlo::outputSizeLimit(static_cast<int64_t>(first.size()))))
+    if (!mevlo::writeLodFile(repacked, messages, second, error,
+                             mevlo::outputSizeLimit(static_cast<int64_t>(first.size()))))
         return "repacked model cannot be written again";
     if (second != first) return "repack is not idempotent";
     return "";

@@ -108,7 +108,7 @@ public:
 private:
     void stopThreeDs() {
         threeDsAlive_ = false;
-        facts_.tooLarge = threeDs_.overflow;
+        facts_.tooLarge = threeDs_.failure;
     }
 
     // The positions the conversion makes of the container's vertices, in

@@ -100,10 +100,12 @@ void AtomicOutput::discard() {
     buffer_.clear();
 }
 
-bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+bool writeWholeFile(const std::string& path, const std::vector<ByteSpan>& pieces, std::string& error) {
     AtomicOutput output;
     if (!output.open(path, error)) return false;
-    output.write(bytes.data(), bytes.size());
+    for (const ByteSpan& piece : pieces) {
+        if (!output.write(piece.data, piece.size)) break;  // commit reports why
+    }
     return output.commit(error);
 }
 

@@ -58,7 +58,17 @@ private:
     std::vector<uint8_t> buffer_;
 };
 
-// Writes bytes as the whole new content of path, through an AtomicOutput.
-bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);
+// A run of bytes held elsewhere.
+struct ByteSpan {
+    const void* data = nullptr;
+    size_t size = 0;
+};
+
+// Writes the pieces, in order, as the whole new content of path, through an
+// AtomicOutput: the target is replaced only once everything was written.
+bool writeWholeFile(const std::string& path, const std::vector<ByteSpan>& pieces, std::string& error);
+inline bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+    return writeWholeFile(path, {ByteSpan{bytes.data(), bytes.size()}}, error);
+}
 
 }  // namespace mevlo

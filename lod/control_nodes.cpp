@@ -38,11 +38,6 @@ SwitchNode::~SwitchNode() {
     for (auto& branchHead : branches) destroyChain(branchHead);
 }
 
-void SwitchNode::broadcast(int32_t* argument) {
-    for (auto& branchHead : branches)
-        if (branchHead) branchHead->broadcast(argument);
-}
-
 // The branch table holds one node offset per branch; negative entries are
 // empty branches. Only the first kMaxSwitchBranches entries are read. A
 // table that cannot be sought (before the start of the file) gives no
@@ -82,11 +77,6 @@ SplitNode::~SplitNode() {
     destroyChain(branchB);
 }
 
-void SplitNode::broadcast(int32_t* argument) {
-    for (LodNode* n = branchA.get(); n; n = n->next.get()) n->broadcast(argument);
-    for (LodNode* n = branchB.get(); n; n = n->next.get()) n->broadcast(argument);
-}
-
 void SplitNode::appendChildChains(std::vector<const LodNode*>& heads) const {
     heads.push_back(branchA.get());
     heads.push_back(branchB.get());
@@ -108,8 +98,6 @@ SpecialNode::~SpecialNode() { destroyChain(firstChild); }
 int32_t SpecialNode::getVertex(int32_t index, Vec3& out) const { return lookupVec3(vertices, vertexCount, index, out); }
 
 int32_t SpecialNode::getNormal(int32_t, Vec3&) const { return 0; }
-
-void SpecialNode::broadcast(int32_t* argument) { broadcastChain(firstChild.get(), argument); }
 
 void SpecialNode::appendChildChains(std::vector<const LodNode*>& heads) const { heads.push_back(firstChild.get()); }
 

@@ -24,8 +24,7 @@ public:
     explicit SwitchNode(LodModel& model) : LodNode(model) {}
     ~SwitchNode() override;
 
-    void broadcast(int32_t* argument) override;
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
     void appendChildChains(std::vector<const LodNode*>& heads) const override;
@@ -43,7 +42,7 @@ public:
 protected:
     // Reads branchCount and the branch table offset, then the branches.
     void readBranches(LodModel& model);
-    void printBranches() const;
+    void printBranches(ListingWriter& out) const;
 };
 
 // XSwitch record: switchId, flags, branchCount, branch table offset.
@@ -51,7 +50,7 @@ class XSwitchNode final : public SwitchNode {
 public:
     explicit XSwitchNode(LodModel& model) : SwitchNode(model) {}
 
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
     void readRecord(LodModel& model) override;
 
     int32_t flags = 0;
@@ -63,8 +62,7 @@ public:
     explicit SplitNode(LodModel& model) : LodNode(model) {}
     ~SplitNode() override;
 
-    void broadcast(int32_t* argument) override;
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
     void appendChildChains(std::vector<const LodNode*>& heads) const override;
@@ -87,8 +85,7 @@ public:
 
     int32_t getVertex(int32_t index, Vec3& out) const override;
     int32_t getNormal(int32_t index, Vec3& out) const override;
-    void broadcast(int32_t* argument) override;
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
     void appendChildChains(std::vector<const LodNode*>& heads) const override;
@@ -128,7 +125,7 @@ class RcNode final : public LodNode {
 public:
     explicit RcNode(LodModel& model) : LodNode(model) {}
 
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
 

@@ -1,6 +1,5 @@
 #include "lod/lod_model.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "lod/control_nodes.h"
@@ -15,17 +14,21 @@ LodModel::LodModel() = default;
 
 LodModel::~LodModel() { release(); }
 
-int LodModel::loadBytes(const uint8_t* data, size_t size) {
-    return loadBytes(std::vector<uint8_t>(data, data + size));
+int LodModel::loadBytes(const uint8_t* data, size_t size, MessageSink& messages) {
+    return loadBytes(std::vector<uint8_t>(data, data + size), messages);
 }
 
-int LodModel::loadBytes(std::vector<uint8_t> bytes) { return loadInput(InputFile(std::move(bytes))); }
+int LodModel::loadBytes(std::vector<uint8_t> bytes, MessageSink& messages) {
+    return loadInput(InputFile(std::move(bytes)), messages);
+}
 
-int LodModel::loadInput(InputFile input) {
+int LodModel::loadInput(InputFile input, MessageSink& messages) {
     release();
     input_ = std::move(input);
     file = ByteStream(input_.data(), static_cast<int64_t>(input_.size()));
+    messages_ = &messages;
     buildFromBytes();
+    messages_ = nullptr;
     return 1;
 }
 
@@ -51,13 +54,6 @@ void LodModel::buildFromBytes() {
 
 int32_t LodModel::nodeTypeAt(int32_t i) const {
     return i >= 0 && i < nodeTypes.count() ? nodeTypes[i] : 0;
-}
-
-int LodModel::readAt(int32_t offset, int64_t size, uint8_t* dest) {
-    const uint8_t* block = readBlock(offset, size);
-    if (!block) return 0;
-    for (int64_t i = 0; i < size; ++i) dest[i] = block[i];
-    return 1;
 }
 
 void LodModel::release() {
@@ -112,14 +108,14 @@ NodePtr LodModel::createNode(int32_t offset) {
         const int32_t code = nodeTypeAt(nextNodeIndex);
         ++nextNodeIndex;
         if (code < 0 || code >= kNodeTypeCount) {
-            if (printProblems) std::printf("Node Table Error:  Type out of range.\n");
+            report("Node Table Error:  Type out of range.\n");
             ++problems.typeOutOfRange;
             break;
         }
         if (code == NODE_UNUSED) break;
         if (!file.seek(dataBase + current)) break;
         if (nestingDepth_ > kMaxNestingDepth) {
-            if (printProblems) std::printf("Node Table Error:  Nesting too deep.\n");
+            report("Node Table Error:  Nesting too deep.\n");
             ++problems.nestingTooDeep;
             break;
         }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/message_sink.h"
 #include "io/input_file.h"
 #include "lod/byte_stream.h"
 #include "lod/lod_node.h"
@@ -24,8 +25,9 @@ namespace mevlo {
 constexpr int32_t kMaxNestingDepth = 1000;
 
 // What went wrong while a file was loaded, by kind. Loading goes on past
-// each of these with what could be built; the counts let a summary say how
-// damaged a file is without parsing the printed messages.
+// each of these with what could be built; the messages go to the sink the
+// load was given, and the counts let a summary say how damaged a file is
+// without reading them.
 struct LoadProblems {
     int64_t typeOutOfRange = 0;         // "Node Table Error:  Type out of range."
     int64_t nestingTooDeep = 0;         // "Node Table Error:  Nesting too deep."
@@ -41,17 +43,16 @@ public:
     LodModel& operator=(const LodModel&) = delete;
 
     // Builds the tree of a file held in memory (mapped or read), which the
-    // model keeps as long as it lives. Returns 1.
-    int loadInput(InputFile input);
-    int loadBytes(std::vector<uint8_t> bytes);
-    int loadBytes(const uint8_t* data, size_t size);
+    // model keeps as long as it lives. The loading messages ("Node Table
+    // Error:  Type out of range.", "  FUBAR!", ...) go to messages as they
+    // are found. Returns 1: loading goes on past every problem.
+    int loadInput(InputFile input, MessageSink& messages);
+    int loadBytes(std::vector<uint8_t> bytes, MessageSink& messages);
+    int loadBytes(const uint8_t* data, size_t size, MessageSink& messages);
 
-    // Reads size bytes at dataBase + offset into dest; the stream position
-    // is unchanged afterwards. 1 when the whole block was read, else 0
-    // (size 0 or negative, a seek before the start, a short read).
-    int readAt(int32_t offset, int64_t size, uint8_t* dest);
     // The block of size bytes at dataBase + offset as a view into the
-    // loaded file, or null when readAt would fail.
+    // loaded file, or null when it does not lie wholly in the file (size 0
+    // or negative, a position before the start or past the end).
     const uint8_t* readBlock(int32_t offset, int64_t size) const {
         if (size <= 0) return nullptr;
         const int64_t position = dataBase + offset;
@@ -91,6 +92,9 @@ public:
     // Node type code at index i of the table (0 past the entries the file holds).
     int32_t nodeTypeAt(int32_t i) const;
 
+    // Hands a loading message to the sink of the load in progress.
+    void report(const char* line) { messages_->message(line); }
+
     ByteStream& stream() { return file; }
     // The file the tree was built from; see InputFile::intact.
     const InputFile& input() const { return input_; }
@@ -105,9 +109,6 @@ public:
     ByteStream file;
     int64_t dataBase = 0;
     LoadProblems problems;
-    // Whether loading problems are printed as they are found (they are
-    // always counted in `problems`).
-    bool printProblems = true;
 
 private:
     void buildFromBytes();
@@ -115,6 +116,8 @@ private:
 
     InputFile input_;
     NodeArena arena_;
+    // The sink of the load in progress; nodes are made only while loading.
+    MessageSink* messages_ = nullptr;
     int32_t nestingDepth_ = 0;
 };
 

@@ -38,14 +38,6 @@ void LodNode::setOwner(LodNode* node) {
     }
 }
 
-void LodNode::setParent(LodNode* node) {
-    for (LodNode* n = this; n; n = n->next.get()) n->parent = node;
-}
-
-void LodNode::broadcast(int32_t*) {}
-
-int32_t LodNode::getExtra(int32_t, void**) const { return 0; }
-
 void LodNode::readRecord(LodModel&) {}
 
 void LodNode::appendChildChains(std::vector<const LodNode*>&) const {}

@@ -22,6 +22,7 @@
 
 namespace mevlo {
 
+class ListingWriter;
 class LodModel;
 class WordWriter;
 class LodNode;
@@ -42,18 +43,14 @@ public:
     virtual int32_t getVertex(int32_t index, Vec3& out) const;
     virtual int32_t getNormal(int32_t index, Vec3& out) const;
 
-    // Sets owner and parent (setParent: parent only) on this node and every
-    // following node of its chain.
+    // Sets owner and parent on this node and every following node of its
+    // chain.
     void setOwner(LodNode* node);
-    void setParent(LodNode* node);
 
-    // Lists this node and the rest of its chain on standard output.
-    void print() const;
+    // Lists this node and the rest of its chain.
+    void print(ListingWriter& out) const;
     // Lists this node alone (its subtree included, its siblings not).
-    virtual void printNode() const;
-
-    // Relayed to children; nothing in the system starts a broadcast.
-    virtual void broadcast(int32_t* argument);
+    virtual void printNode(ListingWriter& out) const;
 
     // Writes this node (record, then what it points to) into the writer; the
     // container writes the following siblings. Returns 1 after writing.
@@ -62,9 +59,6 @@ public:
     // Appends the heads of this node's child chains, in the order the reader
     // builds them (absent chains as null). Plain nodes have none.
     virtual void appendChildChains(std::vector<const LodNode*>& heads) const;
-
-    // A third lookup of the same shape as getVertex; every class answers 0.
-    virtual int32_t getExtra(int32_t index, void** out) const;
 
     // Reads the type-specific part of the record, which follows the common
     // head at the stream's current position. The factory calls it after

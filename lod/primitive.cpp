@@ -1,7 +1,5 @@
 #include "lod/primitive.h"
 
-#include <cstdio>
-
 #include "lod/lod_model.h"
 
 namespace mevlo {
@@ -21,7 +19,7 @@ void Primitive::readPrimitive(LodModel& lodModel, LodNode* holder) {
     const Fields f = fields();
     const int32_t bits = f.bits();
     if (!isKnownPrimitiveType(f.word(0))) {
-        if (lodModel.printProblems) std::printf("  FUBAR!\n");
+        lodModel.report("  FUBAR!\n");
         ++lodModel.problems.unknownPrimitiveTypes;
     }
     if (f.word(1) <= 0) return;  // no blocks to read

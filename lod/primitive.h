@@ -44,14 +44,14 @@ public:
     // from any file.
     Primitive() = default;
 
-    // Reads the record at the stream's current position. Prints
+    // Reads the record at the stream's current position. Reports
     // "  FUBAR!\n" for a type outside 0..26 and then reads fields 1-3 only.
     void readPrimitive(LodModel& model, LodNode* holder);
 
     // Writes the record and its blocks (see the serializer).
     int32_t serializePrimitive(WordWriter& writer) const;
     // Writes this primitive's part of a listing line.
-    void printPrimitive() const;
+    void printPrimitive(ListingWriter& out) const;
 
     int32_t type() const { return fields().word(0); }
     int32_t flags() const { return primitiveFlagsOf(type()); }

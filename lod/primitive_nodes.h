@@ -30,20 +30,20 @@ private:
 class PrimNode final : public SinglePrimitiveNode {
 public:
     explicit PrimNode(LodModel& model) : SinglePrimitiveNode(model) {}
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
 };
 
 class PolygonNode final : public SinglePrimitiveNode {
 public:
     explicit PolygonNode(LodModel& model) : SinglePrimitiveNode(model) {}
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
 };
 
 class DblPolyNode final : public LodNode {
 public:
     explicit DblPolyNode(LodModel& model) : LodNode(model) {}
 
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
 

@@ -25,8 +25,4 @@ NodePtr readChildChain(LodModel& model, LodNode* owner) {
     return head;
 }
 
-void broadcastChain(LodNode* head, int32_t* argument) {
-    for (LodNode* n = head; n; n = n->next.get()) n->broadcast(argument);
-}
-
 }  // namespace mevlo

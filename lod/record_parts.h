@@ -22,7 +22,4 @@ int32_t lookupVec3(const Vec3Table& table, int32_t count, int32_t index, Vec3& o
 // Reads a child offset word and builds the chain there, owned by owner.
 NodePtr readChildChain(LodModel& model, LodNode* owner);
 
-// Relays a broadcast to every node of a chain.
-void broadcastChain(LodNode* head, int32_t* argument);
-
 }  // namespace mevlo

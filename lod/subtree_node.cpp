@@ -11,8 +11,6 @@ int32_t SubTreeNode::getVertex(int32_t index, Vec3& out) const { return lookupVe
 
 int32_t SubTreeNode::getNormal(int32_t index, Vec3& out) const { return lookupVec3(normals, normalCount, index, out); }
 
-void SubTreeNode::broadcast(int32_t* argument) { broadcastChain(firstChild.get(), argument); }
-
 // Tables are fetched by offset, so the record continues right after each
 // offset/count pair; an unreadable table is absent and counts as empty.
 void SubTreeNode::readSubTreeBody(LodModel& model) {

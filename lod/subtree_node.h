@@ -19,8 +19,7 @@ public:
 
     int32_t getVertex(int32_t index, Vec3& out) const override;
     int32_t getNormal(int32_t index, Vec3& out) const override;
-    void broadcast(int32_t* argument) override;
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
     void appendChildChains(std::vector<const LodNode*>& heads) const override;
@@ -37,7 +36,7 @@ public:
     // Writes the child chain and the vertex and normal tables after the record.
     void serializeTail(WordWriter& writer, const BodySlots& slots) const;
     // Lists the child chain one level deeper.
-    void printChildren() const;
+    void printChildren(ListingWriter& out) const;
 
     int32_t vertexCount = 0;
     int32_t normalCount = 0;
@@ -56,7 +55,7 @@ class RootNode final : public SubTreeNode {
 public:
     explicit RootNode(LodModel& model) : SubTreeNode(model) {}
 
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
 

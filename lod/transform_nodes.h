@@ -23,7 +23,7 @@ public:
 
     int32_t getVertex(int32_t index, Vec3& out) const override;
     int32_t getNormal(int32_t index, Vec3& out) const override;
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
 
@@ -50,7 +50,7 @@ protected:
     void readDofLimits(LodModel& model);
     void serializeDofLimits(WordWriter& writer) const;
     // REVERSE, CLAMP, SUBRANGE, MIN/MAX and MULTIPLIER words of a listing line.
-    void printLimitWords() const;
+    void printLimitWords(ListingWriter& out) const;
 };
 
 // Translator record: SubTree body, the DOF limit words, vector. Scale adds
@@ -59,7 +59,7 @@ class TranslatorNode : public DofLimitsNode {
 public:
     explicit TranslatorNode(LodModel& model) : DofLimitsNode(model) {}
 
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
 
@@ -68,13 +68,15 @@ public:
 protected:
     void readTranslatorFields(LodModel& model);
     void serializeTranslatorFields(WordWriter& writer) const;
+    // The listing of both kinds: keyword line, children, end line.
+    void printVectorNode(ListingWriter& out, const char* keyword, const char* endLine) const;
 };
 
 class ScaleNode final : public TranslatorNode {
 public:
     explicit ScaleNode(LodModel& model) : TranslatorNode(model) {}
 
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
 
@@ -88,7 +90,7 @@ class XDofNode final : public DofLimitsNode {
 public:
     explicit XDofNode(LodModel& model) : DofLimitsNode(model) {}
 
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
 
@@ -101,7 +103,7 @@ class SlotNode final : public LodNode {
 public:
     explicit SlotNode(LodModel& model) : LodNode(model) {}
 
-    void printNode() const override;
+    void printNode(ListingWriter& out) const override;
     int32_t serialize(WordWriter& writer) const override;
     void readRecord(LodModel& model) override;
 

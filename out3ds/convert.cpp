@@ -10,10 +10,10 @@ namespace mevlo {
 namespace {
 
 template <typename... Values>
-bool fail(std::string& overflow, const char* format, Values... values) {
+bool fail(std::string& failure, const char* format, Values... values) {
     char line[200];
     std::snprintf(line, sizeof line, format, values...);
-    overflow = line;
+    failure = line;
     return false;
 }
 
@@ -22,18 +22,18 @@ bool fail(std::string& overflow, const char* format, Values... values) {
 bool convertTree(const LodNode* start, ConversionState& state) { return walkTree(start, state); }
 
 // More kept faces than a mesh can hold would overflow it whatever follows,
-// so a fan need not go further (the run then ends with the overflow, and the
+// so a fan need not go further (the run then ends with the failure, and the
 // dropped count is not reported).
 int64_t ConversionState::fanFaceLimit() const { return kMaxMeshFaces; }
 
 bool ConversionState::openContainer(const SubTreeNode& node, int32_t) {
     MeshBuffer* mesh = scene.addMesh(node.recordOffset);
     if (!mesh) {
-        return fail(overflow, "Model too large: more than %d meshes (geometry node at offset %d)", kMaxSceneMeshes,
+        return fail(failure, "Model too large: more than %d meshes (geometry node at offset %d)", kMaxSceneMeshes,
                     node.recordOffset);
     }
     if (node.vertexCount > kMaxMeshVertices) {
-        return fail(overflow, "Model too large: more than %d vertices in one mesh (geometry node at offset %d)",
+        return fail(failure, "Model too large: more than %d vertices in one mesh (geometry node at offset %d)",
                     kMaxMeshVertices, node.recordOffset);
     }
     meshes_.push_back(mesh);
@@ -42,7 +42,7 @@ bool ConversionState::openContainer(const SubTreeNode& node, int32_t) {
     mesh->produceVerticesFrom(node);
     ancestorTransforms += countTransformingAncestors(node) * mesh->vertexCount();
     if (ancestorTransforms > kMaxAncestorTransforms) {
-        return fail(overflow,
+        return fail(failure,
                     "Model too large: more than %lld vertex transforms by DOF ancestors (geometry node at offset %d)",
                     static_cast<long long>(kMaxAncestorTransforms), node.recordOffset);
     }
@@ -55,7 +55,7 @@ bool ConversionState::polygonFan(int32_t meshNumber, const Primitive&, const Lod
     droppedFaces += fan.dropped;
     for (const FanFace& face : fan.kept) {
         if (mesh.addFace(MeshFace{face.a, face.b, face.c, kFanFaceFlags}) == 0) {
-            return fail(overflow,
+            return fail(failure,
                         "Model too large: more than %d faces in one mesh (geometry node at offset %d, "
                         "primitive node at offset %d)",
                         kMaxMeshFaces, mesh.sourceOffset(), holder.recordOffset);

@@ -39,7 +39,7 @@ class ConversionState final : public TreeWalkSink {
 public:
     explicit ConversionState(Scene3ds& target) : scene(target) {}
 
-    bool failed() const { return !overflow.empty(); }
+    bool failed() const { return !failure.empty(); }
 
     int64_t fanFaceLimit() const override;
     bool openContainer(const SubTreeNode& node, int32_t mesh) override;
@@ -53,8 +53,8 @@ public:
     int64_t ancestorTransforms = 0;
     // Empty while the model fits the capacities; otherwise the one line
     // (without newline) that says which limit was passed at which node. The
-    // conversion stops at the first overflow.
-    std::string overflow;
+    // conversion stops at the first limit passed.
+    std::string failure;
 
 private:
     // The scene's meshes by walk mesh number.
@@ -62,7 +62,7 @@ private:
 };
 
 // Converts the tree from its start node (normally the model's root; may be
-// null). False when a capacity was passed (state.overflow says which).
+// null). False when a capacity was passed (state.failure says which).
 bool convertTree(const LodNode* start, ConversionState& state);
 
 }  // namespace mevlo

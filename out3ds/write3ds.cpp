@@ -105,8 +105,10 @@ std::vector<uint8_t> encode3ds(const Scene3ds& scene) {
     return file;
 }
 
-bool write3ds(const Scene3ds& scene, AtomicOutput& output) {
-    std::printf("Objects built: %i\n", static_cast<int>(countWrittenMeshes(scene)));
+bool write3ds(const Scene3ds& scene, AtomicOutput& output, MessageSink& messages) {
+    char line[40];
+    std::snprintf(line, sizeof line, "Objects built: %i\n", static_cast<int>(countWrittenMeshes(scene)));
+    messages.message(line);
     return stream3ds(scene, [&output](const uint8_t* data, size_t size) { return output.write(data, size); });
 }
 

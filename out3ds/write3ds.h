@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "common/message_sink.h"
 #include "io/atomic_output.h"
 #include "out3ds/scene.h"
 
@@ -42,10 +43,10 @@ bool stream3ds(const Scene3ds& scene, const std::function<bool(const uint8_t*, s
 // The whole file, laid out in memory (the same encoding, collected).
 std::vector<uint8_t> encode3ds(const Scene3ds& scene);
 
-// Prints "Objects built: N", then writes the file into an opened output.
+// Reports "Objects built: N", then writes the file into an opened output.
 // False once a write failed (the output remembers why). The caller commits
 // the output, after checking that the input the vertices were just read
 // from stayed whole.
-bool write3ds(const Scene3ds& scene, AtomicOutput& output);
+bool write3ds(const Scene3ds& scene, AtomicOutput& output, MessageSink& messages);
 
 }  // namespace mevlo

@@ -32,7 +32,7 @@ std::unique_ptr<Converted> convert(const BuiltLod& built) {
     ConversionState state(result->scene);
     result->ok = convertTree(result->loaded.root(), state);
     result->dropped = state.droppedFaces;
-    result->overflow = state.overflow;
+    result->overflow = state.failure;
     return result;
 }
 

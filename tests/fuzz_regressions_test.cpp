@@ -34,14 +34,12 @@ std::vector<fs::path> filesIn(const fs::path& dir) {
     return files;
 }
 
-// The three paths, with the loader's and the listing's output discarded.
+// The three paths, with the listing discarded.
 void expectSoundInEveryCommand(const std::vector<uint8_t>& bytes) {
-    testing::internal::CaptureStdout();
     const std::string conversion = mevlofuzz::checkConversion(bytes.data(), bytes.size());
-    mevlofuzz::listModel(bytes.data(), bytes.size());
+    mevlofuzz::listModel(bytes.data(), bytes.size(), [](const char*, size_t) {});
     const std::string repack = mevlofuzz::checkRepack(bytes.data(), bytes.size());
     const std::string exported = mevlofuzz::checkExport(bytes.data(), bytes.size());
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(conversion, "");
     EXPECT_EQ(repack, "");
     EXPECT_EQ(exported, "");

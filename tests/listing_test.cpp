@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "lod/control_nodes.h"
-#include "lod/listing/indent.h"
+#include "lod/listing/listing_writer.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
 #include "lod/node_type.h"
@@ -25,9 +25,7 @@ using namespace lodtest;
 // returns the listing of the whole tree.
 std::string listingOf(const std::vector<uint8_t>& bytes) {
     const Loaded loaded = load(bytes);
-    testing::internal::CaptureStdout();
-    if (loaded.root()) loaded.root()->print();
-    return testing::internal::GetCapturedStdout();
+    return lodtest::listingOf(loaded.root());
 }
 
 std::string listingOf(const Node& top) { return listingOf(buildLod(top).bytes); }
@@ -69,7 +67,8 @@ TEST(Listing, RootPrintsScriptTexturesTwoEmptyLinesAndChildrenAtItsOwnDepth) {
 
 TEST(Listing, ChildrenIndentOneLevelPerContainerAndDepthIsRestoredForSiblings) {
     const Node tree = dof(kIdentity, {}, {}, {subTree({}, {subTree()}), slot(1)});
-    EXPECT_EQ(listingUnderRoot({tree, subTree()}),
+    const std::string once = listingUnderRoot({tree, subTree()});
+    EXPECT_EQ(once,
               inRoot("DOF ID=0 HINGE=0.000000 0.000000 0.000000 1.000000 0.000000 0.000000\n"
                      "  SUBTREE\n"
                      "    SUBTREE\n"
@@ -80,7 +79,16 @@ TEST(Listing, ChildrenIndentOneLevelPerContainerAndDepthIsRestoredForSiblings) {
                      "DOFEND\n"
                      "SUBTREE\n"
                      "SUBTREEEND\n"));
-    EXPECT_EQ(mevlo::indentDepth, 0);
+    // The listing ends at the depth it began: a second one in the same
+    // writer starts at the margin again.
+    const Loaded loaded = load(buildLod(root({}, {tree, subTree()})).bytes);
+    std::string twice;
+    {
+        mevlo::ListingWriter listing([&twice](const char* text, size_t size) { twice.append(text, size); });
+        loaded.root()->print(listing);
+        loaded.root()->print(listing);
+    }
+    EXPECT_EQ(twice, once + once);
 }
 
 TEST(Listing, LitStringPrintsNothingAndItsChainGoesOn) {

@@ -116,6 +116,10 @@ TEST_F(LodtoolCli, WrongUseShowsTheUsageOnStandardErrorWithStatusOne) {
         EXPECT_EQ(run.out, "") << "'" << shown << "'";
         EXPECT_NE(run.err.find("Usage: lodtool"), std::string::npos) << "'" << shown << "'";
     }
+    // A word that is no command is named before the usage; a known command
+    // used wrongly is not called unknown.
+    EXPECT_EQ(lodtool({"frobnicate"}).err.rfind("lodtool: unknown command 'frobnicate'\nUsage: lodtool", 0), 0u);
+    EXPECT_EQ(lodtool({"list"}).err.rfind("Usage: lodtool", 0), 0u);
 }
 
 }  // namespace

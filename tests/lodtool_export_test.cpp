@@ -119,6 +119,13 @@ TEST_F(LodtoolExport, RefusesWhatItCannotDo) {
     EXPECT_EQ(blocked.status, 1);
     EXPECT_EQ(blocked.err.rfind("lodtool: " + path("no/such/dir/out.glb") + ": ", 0), 0u) << blocked.err;
     EXPECT_TRUE(isOneLine(blocked.err)) << blocked.err;
+    // A model the 3DS limits refuse is named in front of the reason, also
+    // when the reason starts with the output's name.
+    write("big.lod", buildLod(root(std::vector<Vec3>(8001, Vec3{0, 0, 0}), {})).bytes);
+    const CommandRun tooLarge = run("lodtool", {"export", "--format", "3ds", "big.lod", "Model"});
+    EXPECT_EQ(tooLarge.status, 1);
+    EXPECT_EQ(tooLarge.err,
+              "lodtool: big.lod: Model too large: more than 8000 vertices in one mesh (geometry node at offset 0)\n");
 }
 
 }  // namespace

@@ -46,7 +46,8 @@ TEST_F(LodtoolRepack, WritesTheSerializedModelAndPrintsOnlyTheLoadingMessages) {
     const Loaded loaded = load(built.bytes);
     std::vector<uint8_t> expected;
     std::string error;
-    ASSERT_TRUE(mevlo::writeLodFile(*loaded.model, expected, error));
+    mevlo::MessageCount messages;
+    ASSERT_TRUE(mevlo::writeLodFile(*loaded.model, messages, expected, error));
     EXPECT_EQ(readBytes(out), expected);
 
     // Repacking the result changes nothing.
@@ -68,7 +69,8 @@ TEST_F(LodtoolRepack, InPlaceRepackOfAPathWithAnyCharacter) {
     const Loaded loaded = load(built.bytes);
     std::vector<uint8_t> expected;
     std::string error;
-    ASSERT_TRUE(mevlo::writeLodFile(*loaded.model, expected, error));
+    mevlo::MessageCount messages;
+    ASSERT_TRUE(mevlo::writeLodFile(*loaded.model, messages, expected, error));
     EXPECT_EQ(readBytes(model), expected);
 }
 

@@ -306,15 +306,13 @@ void expectSameChain(const LodNode* a, const LodNode* b) {
 std::vector<uint8_t> repack(const LodModel& model) {
     std::vector<uint8_t> out;
     std::string error;
-    EXPECT_TRUE(writeLodFile(model, out, error)) << error;
+    mevlo::MessageLog messages;
+    EXPECT_TRUE(writeLodFile(model, messages, out, error)) << error;
+    EXPECT_EQ(messages.text, "");
     return out;
 }
 
-std::string listingOf(const LodModel& model) {
-    testing::internal::CaptureStdout();
-    if (model.root) model.root->print();
-    return testing::internal::GetCapturedStdout();
-}
+std::string listingOf(const LodModel& model) { return lodtest::listingOf(model.root.get()); }
 
 struct Converted {
     bool ok = false;

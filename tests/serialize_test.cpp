@@ -23,17 +23,17 @@ namespace {
 struct Written {
     std::vector<int32_t> words;
     std::vector<int32_t> codes;  // the writer's list, in writing order
-    std::string messages;        // printed while writing
+    std::string messages;        // reported while writing
 };
 
 // Loads the file and serializes its root chain into a roomy writer.
 Written serializeFile(const std::vector<uint8_t>& bytes) {
     const Loaded loaded = load(bytes);
-    WordWriter writer(1 << 16);
+    mevlo::MessageLog log;
+    WordWriter writer(log, 1 << 16);
     Written out;
-    testing::internal::CaptureStdout();
     writeChain(writer, loaded.root());
-    out.messages = testing::internal::GetCapturedStdout();
+    out.messages = log.text;
     out.words.assign(writer.words.begin(), writer.words.begin() + writer.wordCount);
     out.codes = writer.nodeTypeList;
     return out;
@@ -45,7 +45,8 @@ std::vector<uint8_t> repacked(const std::vector<uint8_t>& bytes) {
     const Loaded loaded = load(bytes);
     std::vector<uint8_t> out;
     std::string error;
-    EXPECT_TRUE(writeLodFile(*loaded.model, out, error)) << error;
+    mevlo::MessageCount messages;
+    EXPECT_TRUE(writeLodFile(*loaded.model, messages, out, error)) << error;
     return out;
 }
 
@@ -279,7 +280,8 @@ TEST(Serializer, ModelTooLargeForThirtyTwoBitOffsetsIsRefusedNotTruncated) {
     const Loaded loaded = load(built);
     std::vector<uint8_t> out{1, 2, 3};
     std::string error;
-    EXPECT_FALSE(writeLodFile(*loaded.model, out, error));
+    mevlo::MessageCount messages;
+    EXPECT_FALSE(writeLodFile(*loaded.model, messages, out, error));
     EXPECT_TRUE(out.empty());
     EXPECT_NE(error.find("too large"), std::string::npos) << error;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/message_sink.h"
+#include "lod/listing/listing_writer.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
 #include "lod_builder.h"
@@ -24,14 +26,23 @@ struct Loaded {
 
 inline Loaded load(const std::vector<uint8_t>& bytes) {
     Loaded loaded;
-    testing::internal::CaptureStdout();
-    loaded.model->loadBytes(bytes);
-    std::fflush(stdout);
-    loaded.messages = testing::internal::GetCapturedStdout();
+    mevlo::MessageLog log;
+    loaded.model->loadBytes(bytes, log);
+    loaded.messages = log.text;
     return loaded;
 }
 
 inline Loaded load(const BuiltLod& built) { return load(built.bytes); }
+
+// The listing of the chain that starts at head.
+inline std::string listingOf(const mevlo::LodNode* head) {
+    std::string text;
+    {
+        mevlo::ListingWriter listing([&text](const char* block, size_t size) { text.append(block, size); });
+        if (head) head->print(listing);
+    }
+    return text;
+}
 
 template <typename T>
 T* as(mevlo::LodNode* node) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/message_sink.h"
 #include "lod/node_type.h"
 #include "lod/serialize/word_writer.h"
 
@@ -12,14 +13,16 @@ namespace {
 
 using mevlo::WordWriter;
 
-std::string capturedPatch(WordWriter& writer, int32_t slot) {
-    testing::internal::CaptureStdout();
+// What patching the slot reports.
+std::string patchMessages(WordWriter& writer, mevlo::MessageLog& log, int32_t slot) {
+    log.text.clear();
     writer.patchSlot(slot);
-    return testing::internal::GetCapturedStdout();
+    return log.text;
 }
 
 TEST(WordWriter, FullBufferDropsWordsAndFreezesPosition) {
-    WordWriter writer(4);
+    mevlo::MessageLog log;
+    WordWriter writer(log, 4);
     for (int32_t v = 1; v <= 5; ++v) writer.writeWord(v);
     EXPECT_EQ(writer.words, (std::vector<int32_t>{1, 2, 3, 4}));
     EXPECT_EQ(writer.wordCount, 4);
@@ -29,7 +32,7 @@ TEST(WordWriter, FullBufferDropsWordsAndFreezesPosition) {
     writer.reserveSlot(slot, -1);
     EXPECT_EQ(slot, 4);  // the capacity: the slot does not exist
     EXPECT_EQ(writer.wordCount, 4);
-    EXPECT_EQ(capturedPatch(writer, slot), "Pointer Error\n");
+    EXPECT_EQ(patchMessages(writer, log, slot), "Pointer Error\n");
     EXPECT_EQ(writer.words, (std::vector<int32_t>{1, 2, 3, 4}));
 
     writer.recordNode(mevlo::NODE_ROOT);
@@ -38,32 +41,35 @@ TEST(WordWriter, FullBufferDropsWordsAndFreezesPosition) {
 }
 
 TEST(WordWriter, PatchStoresTheBytePositionOfTheNextWord) {
-    WordWriter writer(8);
+    mevlo::MessageLog log;
+    WordWriter writer(log, 8);
     writer.writeWord(11);
     int32_t slot = -1;
     writer.reserveSlot(slot, -1);
     EXPECT_EQ(slot, 1);
     EXPECT_EQ(writer.words[1], -1);
-    EXPECT_EQ(capturedPatch(writer, slot), "");
+    EXPECT_EQ(patchMessages(writer, log, slot), "");
     EXPECT_EQ(writer.words[1], 8);  // the slot's own position plus 4
 
     // Any in-range word can be patched: the writer does not track slots.
     writer.writeWord(12);
-    EXPECT_EQ(capturedPatch(writer, 0), "");
+    EXPECT_EQ(patchMessages(writer, log, 0), "");
     EXPECT_EQ(writer.words[0], 12);
 }
 
-TEST(WordWriter, PatchOutsideTheCapacityPrintsPointerError) {
-    WordWriter writer(4);
-    EXPECT_EQ(capturedPatch(writer, -1), "Pointer Error\n");
-    EXPECT_EQ(capturedPatch(writer, 4), "Pointer Error\n");
+TEST(WordWriter, PatchOutsideTheCapacityReportsPointerError) {
+    mevlo::MessageLog log;
+    WordWriter writer(log, 4);
+    EXPECT_EQ(patchMessages(writer, log, -1), "Pointer Error\n");
+    EXPECT_EQ(patchMessages(writer, log, 4), "Pointer Error\n");
     // Unwritten but in range: the bound is the capacity, not the word count.
-    EXPECT_EQ(capturedPatch(writer, 3), "");
+    EXPECT_EQ(patchMessages(writer, log, 3), "");
     EXPECT_EQ(writer.wordCount, 0);
 }
 
 TEST(WordWriter, RecordNodeListsTheCodeAndStoresItsTypeWord) {
-    WordWriter writer(4);
+    mevlo::MessageLog log;
+    WordWriter writer(log, 4);
     writer.recordNode(mevlo::NODE_ROOT);
     writer.recordNode(mevlo::NODE_RCNODE);
     EXPECT_EQ(writer.nodeTypeList, (std::vector<int32_t>{2, 16}));

@@ -135,10 +135,9 @@ TEST(Write3ds, ProductWriterOfAMultiMebibyteSceneDecodesToEveryMesh) {
     std::string error;
     AtomicOutput output;
     ASSERT_TRUE(output.open(path, error)) << error;
-    testing::internal::CaptureStdout();
-    const bool ok = write3ds(scene, output);
-    std::fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Objects built: " + std::to_string(countWrittenMeshes(scene)) + "\n");
+    mevlo::MessageLog messages;
+    const bool ok = write3ds(scene, output, messages);
+    EXPECT_EQ(messages.text, "Objects built: " + std::to_string(countWrittenMeshes(scene)) + "\n");
     ASSERT_TRUE(ok);
     ASSERT_TRUE(output.commit(error)) << error;
 

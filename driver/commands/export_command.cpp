@@ -2,8 +2,6 @@
 // buffer beside it (.gltf + .bin), or 3DS (.3ds, the same bytes as mevlo).
 // One file, or many into a folder (-o); a failing file gets its one stderr
 // line and the others go on.
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,14 +13,13 @@
 #include <vector>
 
 #include "driver/commands/commands.h"
+#include "driver/commands/file_batch.h"
 #include "driver/commands/model_gltf.h"
-#include "driver/commands/out_of_memory.h"
+#include "driver/commands/output_jobs.h"
+#include "driver/commands/stdout_messages.h"
 #include "io/atomic_output.h"
 #include "io/input_file.h"
 #include "lod/lod_model.h"
-#include "out3ds/convert.h"
-#include "out3ds/scene.h"
-#include "out3ds/write3ds.h"
 #include "outgltf/gltf_encoder.h"
 #include "outgltf/gltf_export.h"
 
@@ -91,34 +88,12 @@ std::string extensionOfPath(const std::string& path) {
     return stem.size() < path.size() ? lowercase(path.substr(stem.size() + 1)) : std::string();
 }
 
-struct OutputPiece {
-    const void* data = nullptr;
-    size_t size = 0;
-};
-
-// Writes the pieces, in order, as the new content of path: the target is
-// replaced only once everything was written.
-bool writeOutputPieces(const std::string& path, const std::vector<OutputPiece>& pieces, std::string& error) {
-    AtomicOutput output;
-    if (!output.open(path, error)) return false;
-    for (const OutputPiece& piece : pieces) {
-        if (!output.write(piece.data, piece.size)) break;  // commit reports why
-    }
-    return output.commit(error);
-}
-
 struct ExportSettings {
     Format format = Format::None;
     std::string outDir;
     bool quiet = false;
     GltfExportOptions gltf;
     std::vector<std::string> paths;
-};
-
-struct Totals {
-    int64_t written = 0;
-    int64_t failed = 0;
-    int64_t triangles = 0;
 };
 
 // Parses the arguments; false (with a reason, or none for --help) when the
@@ -173,81 +148,50 @@ bool parseArguments(int argc, char** argv, ExportSettings& settings, std::string
     return true;
 }
 
-bool export3ds(const LodModel& model, const std::string& outPath, Totals& totals, std::string& error) {
-    Scene3ds scene;
-    ConversionState conversion(scene);
-    const bool converted = convertTree(model.root.get(), conversion);
-    if (!model.input().intact()) {
-        error = InputFile::kLostReason;
-        return false;
-    }
-    if (!converted) {
-        error = conversion.overflow;
-        return false;
-    }
-    if (conversion.droppedFaces > 0) {
-        std::printf("Faces dropped: %lld (vertex index out of range)\n",
-                    static_cast<long long>(conversion.droppedFaces));
-    }
-    AtomicOutput output;
-    if (!output.open(outPath, error)) return false;
-    // A failed write stops the stream; commit reports why.
-    stream3ds(scene, [&output](const uint8_t* data, size_t size) { return output.write(data, size); });
-    // The vertices were read from the input while being written.
-    if (!model.input().intact()) {
-        error = InputFile::kLostReason;
-        return false;
-    }
-    if (!output.commit(error)) return false;
-    for (int32_t i = 0; i < scene.meshCount(); ++i) totals.triangles += scene.mesh(i).faceCount();
-    return true;
-}
-
-bool exportGltf(LodModel& model, int64_t inputBytes, const std::string& outPath, Format format,
-                const GltfExportOptions& baseOptions, Totals& totals, std::string& error) {
+// The glTF of the model at outPath (with its .bin beside it for .gltf).
+JobResult writeGltfFiles(LodModel& model, const std::string& outPath, Format format,
+                         const GltfExportOptions& options) {
     GltfDocument document;
     GltfExportReport report;
-    if (!buildModelGltf(model, inputBytes, baseOptions, document, report, error)) return false;
+    JobResult result = buildModelGltf(model, options, document, report);
+    if (!result.ok) return result;
+    std::vector<ByteSpan> buffer;
+    for (const auto& block : document.binBlocks) buffer.push_back({block.data(), block.size()});
+    std::string error;
     if (format == Format::Glb) {
         const std::vector<uint8_t> head = glbHeadOf(document);
-        std::vector<OutputPiece> pieces = {{head.data(), head.size()}};
-        for (const auto& block : document.binBlocks) pieces.push_back({block.data(), block.size()});
-        if (!writeOutputPieces(outPath, pieces, error)) return false;
+        buffer.insert(buffer.begin(), ByteSpan{head.data(), head.size()});
+        if (!writeWholeFile(outPath, buffer, error)) return JobResult::failed(JobResult::Subject::Named, error);
     } else {
         // The buffer is named by its file name only, so the pair can move.
         const std::string binPath = withoutExtension(outPath) + ".bin";
         if (binPath == outPath) {
-            error = outPath + ": the buffer file would have the output's own name";
-            return false;
+            return JobResult::failed(JobResult::Subject::Output, "the buffer file would have the output's own name");
         }
         const bool withBuffer = document.binSize > 0;
         const std::string json = encodeGltfJson(document, withBuffer ? baseName(binPath) : "");
-        std::vector<OutputPiece> pieces;
-        for (const auto& block : document.binBlocks) pieces.push_back({block.data(), block.size()});
-        if (withBuffer && !writeOutputPieces(binPath, pieces, error)) return false;
-        if (!writeOutputPieces(outPath, {{json.data(), json.size()}}, error)) return false;
+        // The buffer file is not one the user named: its failure is told
+        // after the model it was made for.
+        if (withBuffer && !writeWholeFile(binPath, buffer, error))
+            return JobResult::failed(JobResult::Subject::Input, error);
+        if (!writeWholeFile(outPath, {ByteSpan{json.data(), json.size()}}, error))
+            return JobResult::failed(JobResult::Subject::Named, error);
     }
-    totals.triangles += report.triangles;
-    return true;
+    result.triangles = report.triangles;
+    return result;
 }
 
-// Exports one model. False, with the one line that says why, on failure.
-bool exportOne(const std::string& inPath, const std::string& outPath, Format format, const ExportSettings& settings,
-               Totals& totals, std::string& error) {
+// Exports one model.
+JobResult exportOne(const BatchFile& file, Format format, const ExportSettings& settings) {
     InputFile input;
-    if (!input.open(inPath, error)) return false;
-    const auto inputBytes = static_cast<int64_t>(input.size());
+    std::string error;
+    if (!input.open(file.in, error)) return JobResult::failed(JobResult::Subject::Named, error);
     // Loading messages go to standard output, as for the other commands.
+    StdoutMessages messages;
     LodModel model;
-    model.loadInput(std::move(input));
-    bool ok = false;
-    if (format == Format::ThreeDs) {
-        ok = export3ds(model, outPath, totals, error);
-    } else {
-        ok = exportGltf(model, inputBytes, outPath, format, settings.gltf, totals, error);
-    }
-    if (!ok && error.rfind(outPath, 0) != 0 && error.rfind(inPath, 0) != 0) error = inPath + ": " + error;
-    return ok;
+    model.loadInput(std::move(input), messages);
+    if (format == Format::ThreeDs) return write3dsFile(model, file.out, messages, false);
+    return writeGltfFiles(model, file.out, format, settings.gltf);
 }
 
 }  // namespace
@@ -265,71 +209,36 @@ int runExportCommand(int argc, char** argv) {
         return 1;
     }
 
-    // (input, output, format) of every file.
-    struct Job {
-        std::string in;
-        std::string out;
-        Format format;
-    };
-    std::vector<Job> jobs;
+    // Every file of the batch has the same format.
+    Format format = settings.format;
+    std::vector<BatchFile> files;
     if (settings.outDir.empty()) {
-        const Format byName = formatNamed(extensionOfPath(settings.paths[1]));
-        const Format format = settings.format != Format::None ? settings.format : byName;
+        if (format == Format::None) format = formatNamed(extensionOfPath(settings.paths[1]));
         if (format == Format::None) {
             std::fprintf(stderr, "lodtool export: %s: cannot tell the format from the extension (use --format)\n",
                          settings.paths[1].c_str());
             return 1;
         }
-        jobs.push_back({settings.paths[0], settings.paths[1], format});
+        files.push_back({settings.paths[0], settings.paths[1]});
     } else {
         // A missing output folder is made; if that fails, every file says so.
         std::error_code ignored;
         std::filesystem::create_directories(pathOf(settings.outDir), ignored);
-        const Format format = settings.format != Format::None ? settings.format : Format::Glb;
+        if (format == Format::None) format = Format::Glb;
         for (const std::string& in : settings.paths) {
-            jobs.push_back({in, settings.outDir + "/" + withoutExtension(baseName(in)) + "." + extensionOf(format),
-                            format});
+            files.push_back({in, settings.outDir + "/" + withoutExtension(baseName(in)) + "." + extensionOf(format)});
         }
     }
 
-    const bool progress = !settings.quiet && isatty(fileno(stderr));
-    Totals totals;
     std::set<std::string> outputs;
-    for (size_t i = 0; i < jobs.size(); ++i) {
-        const Job& job = jobs[i];
-        if (progress) {
-            std::fprintf(stderr, "\r[%zu/%zu] %s\033[K", i + 1, jobs.size(), job.in.c_str());
-            std::fflush(stderr);
+    return runFileBatch(files, settings.quiet, "Exported", [&](const BatchFile& file) {
+        // Two models of the same name: the later one would replace the
+        // earlier one's output.
+        if (!outputs.insert(file.out).second) {
+            return JobResult::failed(JobResult::Subject::Input, file.out + " was already written for another model");
         }
-        // Running out of memory on one model fails that model only.
-        const int status = runReportingOutOfMemory("lodtool: ", job.in.c_str(), [&]() {
-            std::string error;
-            bool ok = false;
-            if (!outputs.insert(job.out).second) {
-                // Two models of the same name: the later one would replace
-                // the earlier one's output.
-                error = job.in + ": " + job.out + " was already written for another model";
-            } else {
-                ok = exportOne(job.in, job.out, job.format, settings, totals, error);
-            }
-            std::fflush(stdout);
-            if (ok) return 0;
-            if (progress) std::fputs("\r\033[K", stderr);
-            std::fprintf(stderr, "lodtool: %s\n", error.c_str());
-            return 1;
-        });
-        if (status == 0) {
-            ++totals.written;
-        } else {
-            ++totals.failed;
-        }
-    }
-    if (progress) std::fputs("\r\033[K", stderr);
-    if (!settings.quiet) {
-        std::printf("Exported: %lld written, %lld failed, %lld triangles\n", static_cast<long long>(totals.written),
-                    static_cast<long long>(totals.failed), static_cast<long long>(totals.triangles));
-    }
-    return totals.failed > 0 ? 1 : 0;
+        return exportOne(file, format, settings);
+    });
 }
 
 }  // namespace mevlo

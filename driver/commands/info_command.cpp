@@ -46,11 +46,11 @@ bool gatherFacts(const char* path, ModelFacts& facts) {
         std::fprintf(stderr, "lodtool: %s\n", readError.c_str());
         return false;
     }
-    LodModel model;
     // The loading problems are counted and reported in the summary; printed
     // as they happen they would break the JSON.
-    model.printProblems = false;
-    model.loadInput(std::move(input));
+    MessageCount messages;
+    LodModel model;
+    model.loadInput(std::move(input), messages);
     facts.file = path;
     collectTreeFacts(model, facts);
     collectConversionFacts(model.root.get(), facts);

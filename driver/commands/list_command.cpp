@@ -6,8 +6,9 @@
 
 #include "driver/commands/commands.h"
 #include "driver/commands/out_of_memory.h"
+#include "driver/commands/stdout_messages.h"
 #include "io/input_file.h"
-#include "lod/listing/listing_output.h"
+#include "lod/listing/listing_writer.h"
 #include "lod/listing/listing_size.h"
 #include "lod/lod_model.h"
 #include "lod/lod_node.h"
@@ -29,8 +30,9 @@ int listModel(const char* modelPath) {
 
     const auto inputSize = static_cast<int64_t>(input.size());
     // Loading messages go to standard output, as during a conversion.
+    StdoutMessages messages;
     LodModel model;
-    model.loadInput(std::move(input));
+    model.loadInput(std::move(input), messages);
     const int64_t estimate = estimateListingBytes(model.root.get());
     if (estimate > outputSizeLimit(inputSize)) {
         std::fflush(stdout);
@@ -43,8 +45,10 @@ int listModel(const char* modelPath) {
     {
         // Whatever is listed after the input lost pages never reaches the
         // output; the loss is reported instead.
-        const ListingScope listing(&model.input());
-        if (model.root) model.root->print();
+        ListingWriter listing([](const char* text, size_t size) { std::fwrite(text, 1, size, stdout); },
+                              &model.input());
+        if (model.root) model.root->print(listing);
+        listing.finish();
     }
     if (!model.input().intact()) {
         std::fflush(stdout);

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "io/input_file.h"
 #include "lod/lod_model.h"
 #include "outgltf/gltf_encoder.h"
 
@@ -31,22 +30,16 @@ void printGltfLosses(const GltfExportReport& report) {
 
 }  // namespace
 
-bool buildModelGltf(LodModel& model, int64_t inputBytes, const GltfExportOptions& baseOptions,
-                    GltfDocument& document, GltfExportReport& report, std::string& error) {
+JobResult buildModelGltf(LodModel& model, const GltfExportOptions& baseOptions, GltfDocument& document,
+                         GltfExportReport& report) {
     GltfExportOptions options = baseOptions;
-    options.elementLimit = gltfElementLimit(inputBytes);
-    const bool built = buildGltf(model.root.get(), options, document, report);
-    if (!model.input().intact()) {
-        error = InputFile::kLostReason;
-        return false;
-    }
-    if (!built) {
-        error = report.failure;
-        return false;
-    }
+    options.elementLimit = gltfElementLimit(static_cast<int64_t>(model.input().size()));
+    buildGltf(model.root.get(), options, document, report);
+    const JobResult result = afterReadingInput(model, report.failure);
+    if (!result.ok) return result;
     printGltfLosses(report);
     model.release();
-    return true;
+    return result;
 }
 
 std::vector<uint8_t> glbHeadOf(const GltfDocument& document) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/commands/output_jobs.h"
 #include "outgltf/gltf_document.h"
 #include "outgltf/gltf_export.h"
 
@@ -13,13 +14,12 @@ namespace mevlo {
 
 class LodModel;
 
-// Builds the document of the model's tree within the element limit of an
-// input of `inputBytes` bytes, prints one line per kind of loss on standard
-// output and releases the model's tree (the document holds copies of all it
-// needs). False with the one-line reason when the export stopped or the
-// input was lost.
-bool buildModelGltf(LodModel& model, int64_t inputBytes, const GltfExportOptions& options, GltfDocument& document,
-                    GltfExportReport& report, std::string& error);
+// Builds the document of the model's tree within the element limit of its
+// input's size, prints one line per kind of loss on standard output and
+// releases the model's tree (the document holds copies of all it needs).
+// Fails when the export stopped or the input was lost.
+JobResult buildModelGltf(LodModel& model, const GltfExportOptions& options, GltfDocument& document,
+                         GltfExportReport& report);
 
 // Everything of the document's GLB file before its buffer blocks.
 std::vector<uint8_t> glbHeadOf(const GltfDocument& document);

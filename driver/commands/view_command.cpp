@@ -14,6 +14,8 @@
 #include "driver/commands/commands.h"
 #include "driver/commands/model_gltf.h"
 #include "driver/commands/out_of_memory.h"
+#include "driver/commands/output_jobs.h"
+#include "driver/commands/stdout_messages.h"
 #include "driver/commands/view_page.h"
 #include "driver/commands/viewer_bundle.h"
 #include "info/conversion_facts.h"
@@ -124,24 +126,22 @@ std::vector<std::pair<std::string, std::string>> embeddedImages(const GltfDocume
     return images;
 }
 
-// Loads the model, gathers its facts and glTF and writes the page. False
-// with the one-line reason on failure.
-bool writeModelPage(const ViewSettings& settings, const ViewerBundle& bundle, std::string& error) {
+// Loads the model, gathers its facts and glTF and writes the page.
+JobResult writeModelPage(const ViewSettings& settings, const ViewerBundle& bundle) {
     InputFile input;
-    if (!input.open(settings.model, error)) return false;
-    const auto inputBytes = static_cast<int64_t>(input.size());
+    std::string error;
+    if (!input.open(settings.model, error)) return JobResult::failed(JobResult::Subject::Named, error);
     // Loading messages go to standard output, as for export.
+    StdoutMessages messages;
     LodModel model;
-    model.loadInput(std::move(input));
+    model.loadInput(std::move(input), messages);
 
     ModelFacts facts;
     facts.file = settings.model;
     collectTreeFacts(model, facts);
     collectConversionFacts(model.root.get(), facts);
-    if (!model.input().intact()) {
-        error = InputFile::kLostReason;
-        return false;
-    }
+    JobResult result = afterReadingInput(model, "");
+    if (!result.ok) return result;
     JsonWriter factsJson;
     writeFactsJson(facts, factsJson);
 
@@ -149,14 +149,18 @@ bool writeModelPage(const ViewSettings& settings, const ViewerBundle& bundle, st
     options.texturePattern = settings.texturePattern;
     GltfDocument document;
     GltfExportReport report;
-    if (!buildModelGltf(model, inputBytes, options, document, report, error)) return false;
+    result = buildModelGltf(model, options, document, report);
+    if (!result.ok) return result;
 
     ViewPageContent content;
     content.title = std::filesystem::u8path(settings.model).filename().u8string();
     content.factsJson = std::move(factsJson.text());
     content.images = embeddedImages(document, settings.page);
     content.document = &document;
-    return writeViewPage(settings.page, bundle, content, error);
+    if (!writeViewPage(settings.page, bundle, content, error)) {
+        return JobResult::failed(JobResult::Subject::Named, error);
+    }
+    return result;
 }
 
 }  // namespace
@@ -181,13 +185,10 @@ int runViewCommand(int argc, char** argv) {
         return 1;
     }
     return runReportingOutOfMemory("lodtool: ", settings.model.c_str(), [&]() {
-        std::string error;
-        const bool ok = writeModelPage(settings, bundle, error);
+        const JobResult result = writeModelPage(settings, bundle);
         std::fflush(stdout);
-        if (!ok) {
-            if (error.rfind(settings.page, 0) != 0 && error.rfind(settings.model, 0) != 0)
-                error = settings.model + ": " + error;
-            std::fprintf(stderr, "lodtool: %s\n", error.c_str());
+        if (!result.ok) {
+            std::fprintf(stderr, "lodtool: %s\n", result.line(settings.model, settings.page).c_str());
             return 1;
         }
         std::printf("View written: %s\n", settings.page.c_str());

@@ -1,34 +1,33 @@
 // Listing of the geometry containers, SubTree and Root.
-#include "lod/listing/indent.h"
-#include "lod/listing/listing_output.h"
+#include "lod/listing/listing_writer.h"
 #include "lod/subtree_node.h"
 
 namespace mevlo {
 
-void SubTreeNode::printChildren() const {
-    ++indentDepth;
-    if (firstChild) firstChild->print();
-    --indentDepth;
+void SubTreeNode::printChildren(ListingWriter& out) const {
+    out.indentMore();
+    if (firstChild) firstChild->print(out);
+    out.indentLess();
 }
 
-void SubTreeNode::printNode() const {
-    printLine("SUBTREE\n");
-    printChildren();
-    printLine("SUBTREEEND\n");
+void SubTreeNode::printNode(ListingWriter& out) const {
+    out.line("SUBTREE\n");
+    printChildren(out);
+    out.line("SUBTREEEND\n");
 }
 
 // The Root's children list at the Root's own depth, after an empty line.
-void RootNode::printNode() const {
-    printLine(";BEGIN ROOT\n");
-    printIndent();
-    listFormatted("SCRIPT %d\n", script);
+void RootNode::printNode(ListingWriter& out) const {
+    out.line(";BEGIN ROOT\n");
+    out.indent();
+    out.formatted("SCRIPT %d\n", script);
     for (int32_t i = 0; i < textures.count(); ++i) {
-        printIndent();
-        listFormatted("TEXTURE %d\n", textures[i]);
+        out.indent();
+        out.formatted("TEXTURE %d\n", textures[i]);
     }
-    printLine("\n\n");
-    if (firstChild) firstChild->print();
-    printLine(";END ROOT\n");
+    out.line("\n\n");
+    if (firstChild) firstChild->print(out);
+    out.line(";END ROOT\n");
 }
 
 }  // namespace mevlo

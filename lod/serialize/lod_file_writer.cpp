@@ -9,6 +9,7 @@
 #include "lod/lod_node.h"
 #include "lod/serialize/record_writing.h"
 #include "lod/serialize/tree_layout.h"
+#include "lod/serialize/word_writer.h"
 
 namespace mevlo {
 
@@ -30,9 +31,9 @@ bool sameCodes(const std::vector<int32_t>& a, const std::vector<int32_t>& b) {
 
 }  // namespace
 
-bool LodFileWriter::plan(const LodNode* root, std::string& error, int64_t maxBytes) {
+bool LodFileWriter::plan(const LodNode* root, MessageSink& messages, std::string& error, int64_t maxBytes) {
     creationOrder_.clear();
-    writer_ = WordWriter(0);
+    nodeData_.clear();
     if (!root) return true;
     SerializedLayout layout = layoutChain(root);
     // Every byte position of node data must be an int32 offset.
@@ -47,7 +48,7 @@ bool LodFileWriter::plan(const LodNode* root, std::string& error, int64_t maxByt
                 " bytes, more than the limit of " + std::to_string(maxBytes) + " (its records share tables)";
         return false;
     }
-    WordWriter writer(static_cast<int32_t>(layout.wordCount), nodeCount);
+    WordWriter writer(messages, static_cast<int32_t>(layout.wordCount), nodeCount);
     writeChain(writer, root);
     if (writer.wordCount != layout.wordCount || writer.nodeTypeListCount != nodeCount ||
         !sameCodes(writer.nodeTypeList, layout.creationOrder)) {
@@ -55,12 +56,12 @@ bool LodFileWriter::plan(const LodNode* root, std::string& error, int64_t maxByt
         return false;
     }
     creationOrder_ = std::move(layout.creationOrder);
-    writer_ = std::move(writer);
+    nodeData_ = std::move(writer.words);
     return true;
 }
 
 size_t LodFileWriter::fileBytes() const {
-    return 4 * (size_t{1} + creationOrder_.size() + static_cast<size_t>(writer_.wordCount));
+    return 4 * (size_t{1} + creationOrder_.size() + nodeData_.size());
 }
 
 // Node count, node type table, node data: three runs of words.
@@ -86,14 +87,15 @@ bool LodFileWriter::stream(const std::function<bool(const uint8_t*, size_t)>& em
     };
     const auto nodeCount = static_cast<int32_t>(creationOrder_.size());
     return putRun(&nodeCount, 1) && putRun(creationOrder_.data(), creationOrder_.size()) &&
-           putRun(writer_.words.data(), static_cast<size_t>(writer_.wordCount)) &&
+           putRun(nodeData_.data(), nodeData_.size()) &&
            (used == 0 || emit(block.data(), 4 * used));
 }
 
-bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string& error, int64_t maxBytes) {
+bool writeLodFile(const LodNode* root, MessageSink& messages, std::vector<uint8_t>& bytes, std::string& error,
+                  int64_t maxBytes) {
     bytes.clear();
     LodFileWriter writer;
-    if (!writer.plan(root, error, maxBytes)) return false;
+    if (!writer.plan(root, messages, error, maxBytes)) return false;
     bytes.reserve(writer.fileBytes());
     return writer.stream([&bytes](const uint8_t* data, size_t size) {
         bytes.insert(bytes.end(), data, data + size);
@@ -101,8 +103,9 @@ bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string&
     });
 }
 
-bool writeLodFile(const LodModel& model, std::vector<uint8_t>& bytes, std::string& error, int64_t maxBytes) {
-    return writeLodFile(model.root.get(), bytes, error, maxBytes);
+bool writeLodFile(const LodModel& model, MessageSink& messages, std::vector<uint8_t>& bytes, std::string& error,
+                  int64_t maxBytes) {
+    return writeLodFile(model.root.get(), messages, bytes, error, maxBytes);
 }
 
 }  // namespace mevlo

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lod/serialize/word_writer.h"
+#include "common/message_sink.h"
 
 namespace mevlo {
 
@@ -20,9 +20,10 @@ class LodNode;
 // (and refuses what writeLodFile refuses), stream() then hands the whole
 // file to emit in blocks of about a megabyte, converting the words to
 // little-endian bytes a block at a time instead of copying the file whole.
+// The serializer's messages go to messages.
 class LodFileWriter {
 public:
-    bool plan(const LodNode* root, std::string& error, int64_t maxBytes = INT64_MAX);
+    bool plan(const LodNode* root, MessageSink& messages, std::string& error, int64_t maxBytes = INT64_MAX);
     // Stops, returning false, as soon as emit does.
     bool stream(const std::function<bool(const uint8_t*, size_t)>& emit) const;
     // Bytes stream() will hand over.
@@ -30,7 +31,7 @@ public:
 
 private:
     std::vector<int32_t> creationOrder_;
-    WordWriter writer_{0};
+    std::vector<int32_t> nodeData_;
 };
 
 // Serializes the chain that starts at root (the root and its next
@@ -40,9 +41,9 @@ private:
 // produced with words missing.
 // maxBytes bounds the file: a tree whose file would be larger is refused
 // before anything is allocated for it.
-bool writeLodFile(const LodNode* root, std::vector<uint8_t>& bytes, std::string& error,
+bool writeLodFile(const LodNode* root, MessageSink& messages, std::vector<uint8_t>& bytes, std::string& error,
                   int64_t maxBytes = INT64_MAX);
-bool writeLodFile(const LodModel& model, std::vector<uint8_t>& bytes, std::string& error,
+bool writeLodFile(const LodModel& model, MessageSink& messages, std::vector<uint8_t>& bytes, std::string& error,
                   int64_t maxBytes = INT64_MAX);
 
 }  // namespace mevlo

@@ -1,19 +1,18 @@
 #include "lod/serialize/word_writer.h"
 
-#include <cstdio>
-
 #include "lod/node_type.h"
 
 namespace mevlo {
 
-WordWriter::WordWriter(int32_t requestedCapacity, int32_t nodeListCapacity) {
+WordWriter::WordWriter(MessageSink& messages, int32_t requestedCapacity, int32_t nodeListCapacity)
+    : messages_(&messages) {
     capacity = requestedCapacity < 0 ? 0 : (requestedCapacity > kMaxCapacity ? kMaxCapacity : requestedCapacity);
     words.assign(static_cast<size_t>(capacity), 0);
     if (nodeListCapacity > 0) nodeTypeList.reserve(static_cast<size_t>(nodeListCapacity));
 }
 
 WordWriter WordWriter::measuring() {
-    WordWriter writer(0);
+    WordWriter writer;
     writer.measuringOnly = true;
     return writer;
 }
@@ -26,7 +25,7 @@ void WordWriter::reserveSlot(int32_t& slot, int32_t placeholder) {
 void WordWriter::patchSlot(int32_t slot) {
     if (measuringOnly) return;
     if (slot < 0 || slot >= capacity) {
-        std::printf("Pointer Error\n");
+        messages_->message("Pointer Error\n");
         return;
     }
     words[static_cast<size_t>(slot)] = bytePosition;

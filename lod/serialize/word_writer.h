@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/message_sink.h"
+
 namespace mevlo {
 
 class WordWriter {
@@ -20,7 +22,8 @@ public:
     // capacity words are allocated up front (negative counts as 0; at most
     // kMaxCapacity so that every byte position fits an int32). The node type
     // list reserves nodeListCapacity entries; it has no bound of its own.
-    explicit WordWriter(int32_t capacity, int32_t nodeListCapacity = 0);
+    // A patch that misses the store is reported to messages.
+    WordWriter(MessageSink& messages, int32_t capacity, int32_t nodeListCapacity = 0);
 
     // A writer that stores nothing: it counts the words and records that
     // serializing into it would produce (measuredWords, nodeTypeListCount).
@@ -45,7 +48,7 @@ public:
     // writer), then appends the placeholder.
     void reserveSlot(int32_t& slot, int32_t placeholder);
     // Overwrites word `slot` with bytePosition. An index outside
-    // 0..capacity-1 prints "Pointer Error\n" and changes nothing.
+    // 0..capacity-1 reports "Pointer Error\n" and changes nothing.
     void patchSlot(int32_t slot);
     // Lists the node type code and appends its type word; nothing on a full
     // writer.
@@ -59,6 +62,12 @@ public:
     int32_t nodeTypeListCount = 0;
     bool measuringOnly = false;
     int64_t measuredWords = 0;
+
+private:
+    WordWriter() = default;
+
+    // Null in a measuring writer, which patches nothing.
+    MessageSink* messages_ = nullptr;
 };
 
 }  // namespace mevlo

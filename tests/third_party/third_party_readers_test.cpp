@@ -97,7 +97,7 @@ protected:
         ASSERT_FALSE(GetParam().lod.empty()) << "no input for " << GetParam().name;
         loaded = load(GetParam().lod);
         ConversionState state(scene);
-        ASSERT_TRUE(convertTree(loaded.root(), state)) << state.overflow;
+        ASSERT_TRUE(convertTree(loaded.root(), state)) << state.failure;
         for (int32_t i = 0; i < scene.meshCount(); ++i) {
             if (scene.mesh(i).vertexCount() > 0) {
                 objects.push_back({static_cast<int32_t>(objects.size()), &scene.mesh(i)});
