@@ -290,7 +290,12 @@ bool AccessorReader::floats(size_t accessor, int components, bool mustBeFinite, 
             cached.floats = GltfArray<float>::view(held.data(), held.size());
         }
         cached.count = static_cast<size_t>(layout.count);
+        cached.components = components;
         cached.floatsRead = true;
+    }
+    if (cached.components != components) {
+        error = "accessors[" + std::to_string(accessor) + "]: not " + typeName(components);
+        return false;
     }
     if (mustBeFinite && !cached.finiteChecked) {
         for (size_t i = 0; i < cached.floats.size(); ++i) {

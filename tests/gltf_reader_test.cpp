@@ -279,6 +279,11 @@ TEST(GltfReader, BrokenFilesAreRefusedWithOneLine) {
     broken("required extension", "requires the extension KHR_draco_mesh_compression",
            [](TestGltf& g) { g.doc["extensionsRequired"] = {"KHR_mesh_quantization", "KHR_draco_mesh_compression"}; });
     broken("glTF 1", "glTF version 1.0", [](TestGltf& g) { g.doc["asset"]["version"] = "1.0"; });
+    broken("a name that would break the line", "requires the extension EXT_?evil",
+           [](TestGltf& g) { g.doc["extensionsRequired"] = {"EXT_\nevil"}; });
+    broken("positions taken as texture coordinates", "accessors[0]: not VEC2", [](TestGltf& g) {
+        g.doc["meshes"][0]["primitives"].push_back({{"attributes", {{"POSITION", 0}, {"TEXCOORD_0", 0}}}});
+    });
     broken("accessors aliasing one view", "more memory than four times the file's size", [](TestGltf& g) {
         // Many primitives of their own decoded accessors over the same bytes.
         const int big = g.view(std::vector<uint8_t>(3000, 0));
