@@ -137,7 +137,7 @@ AccessorReader::AccessorReader(const nlohmann::json* accessors, const GltfInputD
 bool AccessorReader::charge(uint64_t bytes, size_t accessor, std::string& error) {
     if (bytes > budget_) {
         error = "accessors[" + std::to_string(accessor) +
-                "]: decoding the accessors would take more memory than four times the file's size (they overlap)";
+                "]: decoding it would bring the accessors to more than four times the file's size";
         return false;
     }
     budget_ -= bytes;
