@@ -1,4 +1,4 @@
-// lodtool: inspection and repacking of LOD models.
+// lodtool: inspection, repacking, export and import of LOD models.
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +16,8 @@ const char kUsage[] =
     "  repack IN.lod OUT.lod     read IN.lod and write it again, compacted, as OUT.lod\n"
     "  export MODEL.lod OUT      write MODEL.lod as OUT.glb, OUT.gltf (+ OUT.bin) or OUT.3ds;\n"
     "                            see lodtool export --help for batches and options\n"
+    "  import MODEL.glb OUT.lod  make a LOD model of a glTF 2.0 file (.glb, or .gltf with\n"
+    "                            its buffers); see lodtool import --help\n"
     "  info MODEL.lod...         summarise what each model holds and whether it converts\n"
     "                            (--json for scripts, --all for every list entry)\n"
     "\n"
@@ -42,6 +44,7 @@ int runLodtool(int argc, char** argv) {
     if (std::strcmp(command, "list") == 0 && argc == 3) return mevlo::runListCommand(argv[2]);
     if (std::strcmp(command, "repack") == 0 && argc == 4) return mevlo::runRepackCommand(argv[2], argv[3]);
     if (std::strcmp(command, "export") == 0) return mevlo::runExportCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "import") == 0) return mevlo::runImportCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "info") == 0) return mevlo::runInfoCommand(argc - 2, argv + 2);
     return usageError();
 }

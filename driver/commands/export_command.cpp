@@ -2,20 +2,17 @@
 // buffer beside it (.gltf + .bin), or 3DS (.3ds, the same bytes as mevlo).
 // One file, or many into a folder (-o); a failing file gets its one stderr
 // line and the others go on.
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "driver/commands/commands.h"
-#include "driver/commands/out_of_memory.h"
+#include "driver/commands/batch_run.h"
 #include "io/atomic_output.h"
 #include "io/input_file.h"
 #include "lod/lod_model.h"
@@ -115,8 +112,6 @@ struct ExportSettings {
 };
 
 struct Totals {
-    int64_t written = 0;
-    int64_t failed = 0;
     int64_t triangles = 0;
 };
 
@@ -324,44 +319,14 @@ int runExportCommand(int argc, char** argv) {
         }
     }
 
-    const bool progress = !settings.quiet && isatty(fileno(stderr));
-    Totals totals;
-    std::set<std::string> outputs;
-    for (size_t i = 0; i < jobs.size(); ++i) {
-        const Job& job = jobs[i];
-        if (progress) {
-            std::fprintf(stderr, "\r[%zu/%zu] %s\033[K", i + 1, jobs.size(), job.in.c_str());
-            std::fflush(stderr);
-        }
-        // Running out of memory on one model fails that model only.
-        const int status = runReportingOutOfMemory("lodtool: ", job.in.c_str(), [&]() {
-            std::string error;
-            bool ok = false;
-            if (!outputs.insert(job.out).second) {
-                // Two models of the same name: the later one would replace
-                // the earlier one's output.
-                error = job.in + ": " + job.out + " was already written for another model";
-            } else {
-                ok = exportOne(job.in, job.out, job.format, settings, totals, error);
-            }
-            std::fflush(stdout);
-            if (ok) return 0;
-            if (progress) std::fputs("\r\033[K", stderr);
-            std::fprintf(stderr, "lodtool: %s\n", error.c_str());
-            return 1;
-        });
-        if (status == 0) {
-            ++totals.written;
-        } else {
-            ++totals.failed;
-        }
-    }
-    if (progress) std::fputs("\r\033[K", stderr);
-    if (!settings.quiet) {
-        std::printf("Exported: %lld written, %lld failed, %lld triangles\n", static_cast<long long>(totals.written),
-                    static_cast<long long>(totals.failed), static_cast<long long>(totals.triangles));
-    }
-    return totals.failed > 0 ? 1 : 0;
+    std::vector<BatchJob> batch;
+    for (const Job& job : jobs) batch.push_back({job.in, job.out});
+    return runBatch(batch, settings.quiet, "Exported", [&](size_t i, int64_t& triangles, std::string& error) {
+        Totals totals;
+        const bool ok = exportOne(jobs[i].in, jobs[i].out, jobs[i].format, settings, totals, error);
+        triangles += totals.triangles;
+        return ok;
+    });
 }
 
 }  // namespace mevlo
