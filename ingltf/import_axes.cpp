@@ -35,6 +35,7 @@ LodAffine LodAffine::after(const LodAffine& inner) const {
 }
 
 Vec3 LodAffine::point(const Vec3& p) const {
+    if (isIdentity()) return p;
     const double v[3] = {p.x, p.y, p.z};
     float out[3];
     for (int i = 0; i < 3; ++i) out[i] = static_cast<float>(m[i][0] * v[0] + m[i][1] * v[1] + m[i][2] * v[2] + t[i]);
@@ -42,6 +43,7 @@ Vec3 LodAffine::point(const Vec3& p) const {
 }
 
 Vec3 LodAffine::direction(const Vec3& d) const {
+    if (isIdentity()) return d;
     const double v[3] = {d.x, d.y, d.z};
     float out[3];
     for (int i = 0; i < 3; ++i) out[i] = static_cast<float>(m[i][0] * v[0] + m[i][1] * v[1] + m[i][2] * v[2]);

@@ -3,11 +3,14 @@
 // matrix (and its helper children's), and what is neither folded into the
 // transforms or vertices below it.
 #include <algorithm>
+#include <cmath>
+#include <memory>
 #include <cstdlib>
 #include <string>
 
 #include "ingltf/import_context.h"
 #include "ingltf/import_records.h"
+#include "common/byte_order.h"
 #include "lod/lod_model.h"
 #include "lod/node_type.h"
 
@@ -106,8 +109,16 @@ void readVec(const nlohmann::json* lod, const char* key, Vec3& v) {
 }
 
 void setTransform(LodTreeRecord& r, const LodAffine& a, bool slot) {
-    for (int i = 0; i < 9; ++i) r.rotation[static_cast<size_t>(i)] = static_cast<float>(a.m[i / 3][i % 3]);
-    const Vec3 t{static_cast<float>(a.t[0]), static_cast<float>(a.t[1]), static_cast<float>(a.t[2])};
+    // Rounding in the export's decomposition leaves traces such as -0 or
+    // 1e-17 where the matrix had 0; they are 0 again here.
+    double largest = 0.0;
+    for (const auto& row : a.m)
+        for (double v : row) largest = std::max(largest, std::fabs(v));
+    const auto clean = [largest](double v) {
+        return static_cast<float>(std::fabs(v) <= largest * 1e-12 ? 0.0 : v + 0.0);
+    };
+    for (int i = 0; i < 9; ++i) r.rotation[static_cast<size_t>(i)] = clean(a.m[i / 3][i % 3]);
+    const Vec3 t{static_cast<float>(a.t[0] + 0.0), static_cast<float>(a.t[1] + 0.0), static_cast<float>(a.t[2] + 0.0)};
     if (slot) {
         r.position = t;
     } else {
@@ -128,11 +139,11 @@ public:
         LodTreeChain chain;
         if (!sorted.empty() && typeOf(node(sorted[0])).type == "Root") {
             LodRecordReader* stream = nullptr;
-            const int32_t root = visit(sorted[0], LodAffine{}, 0, &stream);
+            const int32_t root = visit(sorted[0], LodAffine{}, 0, &stream, nullptr);
             if (root >= 0) c_.tree.append(chain, root);
             const nlohmann::json* lod = lodExtras(node(sorted[0]).extras);
             std::vector<int32_t> rest(sorted.begin() + 1, sorted.end());
-            buildChain(chain, lod ? lod->find("after") : nullptr, lod, rest, LodAffine{}, 0, stream, false);
+            buildChain(chain, lod && lod->contains("after") ? &(*lod)["after"] : nullptr, lod, rest, LodAffine{}, 0, stream, false);
             return chain;
         }
         // Anyone's scene: one Root holds every top node.
@@ -208,7 +219,7 @@ private:
                 if (item.is_string()) {
                     if (next >= children.size()) continue;
                     LodRecordReader* own = nullptr;
-                    const int32_t lod = visit(children[next++], pending, depth + 1, &own);
+                    const int32_t lod = visit(children[next++], pending, depth + 1, &own, stream);
                     if (lod >= 0) c_.tree.append(chain, lod);
                     if (first && firstLends && own) stream = own;
                 } else if (item.is_number()) {
@@ -228,7 +239,7 @@ private:
         // Children the description does not name (added by hand, or no
         // description at all).
         for (; next < children.size() && !failed(); ++next) {
-            const int32_t lod = visit(children[next], pending, depth + 1, nullptr);
+            const int32_t lod = visit(children[next], pending, depth + 1, nullptr, stream);
             if (lod >= 0) c_.tree.append(chain, lod);
         }
     }
@@ -302,7 +313,8 @@ private:
 
     // The LOD node of glTF node `index` (-1 for none); `ownStream` gets
     // the records view of a container.
-    int32_t visit(int32_t index, const LodAffine& pendingIn, int depth, LodRecordReader** ownStream) {
+    int32_t visit(int32_t index, const LodAffine& pendingIn, int depth, LodRecordReader** ownStream,
+                  LodRecordReader* enclosing) {
         if (depth > kMaxNestingDepth) {
             c_.report.failure = "Node tree deeper than " + std::to_string(kMaxNestingDepth) + " levels";
             return -1;
@@ -313,7 +325,7 @@ private:
         const Typed typed = typeOf(gnode);
         const int32_t code = codeOf(typed.type);
         LodTree& tree = c_.tree;
-        if (code == NODE_SWITCH || code == NODE_XSWITCH) return switchNode(index, code, typed, pendingIn, depth);
+        if (code == NODE_SWITCH || code == NODE_XSWITCH) return switchNode(index, code, typed, pendingIn, depth, enclosing);
         if (code == NODE_SLOT) {
             int32_t host = index;
             const LodAffine a = pendingIn.after(withShear(index, "Slot shear", host));
@@ -403,7 +415,8 @@ private:
             for (Vec3& n : r.normals) n = bake.direction(n);
     }
 
-    int32_t switchNode(int32_t index, int32_t code, const Typed& typed, const LodAffine& pendingIn, int depth) {
+    int32_t switchNode(int32_t index, int32_t code, const Typed& typed, const LodAffine& pendingIn, int depth,
+                       LodRecordReader* enclosing) {
         const GltfSceneNode& gnode = node(index);
         const nlohmann::json* lod = lodExtras(gnode.extras);
         const LodAffine pending = pendingIn.after(local(index));
@@ -440,9 +453,9 @@ private:
                 const nlohmann::json* bl = lodExtras(bn.extras);
                 const LodAffine inner = pending.after(local(b.second));
                 buildChain(chain, bl && bl->contains("chain") ? &(*bl)["chain"] : nullptr, bl, sortedByOrder(bn.children),
-                           inner, depth + 1, nullptr, true);
+                           inner, depth + 1, enclosing, true);
             } else {
-                const int32_t lodNode = visit(-b.second - 2, pending, depth + 1, nullptr);
+                const int32_t lodNode = visit(-b.second - 2, pending, depth + 1, nullptr, enclosing);
                 if (lodNode >= 0) c_.tree.append(chain, lodNode);
             }
         }
