@@ -118,7 +118,7 @@ void setTransform(LodTreeRecord& r, const LodAffine& a, bool slot) {
         return static_cast<float>(std::fabs(v) <= largest * 1e-12 ? 0.0 : v + 0.0);
     };
     for (int i = 0; i < 9; ++i) r.rotation[static_cast<size_t>(i)] = clean(a.m[i / 3][i % 3]);
-    const Vec3 t{static_cast<float>(a.t[0] + 0.0), static_cast<float>(a.t[1] + 0.0), static_cast<float>(a.t[2] + 0.0)};
+    const Vec3 t{static_cast<float>(a.t[0]), static_cast<float>(a.t[1]), static_cast<float>(a.t[2])};
     if (slot) {
         r.position = t;
     } else {
