@@ -39,6 +39,7 @@ struct GltfScenePrimitive {
     // every vertex of its table.
     GltfArray<float> positions;
     // Three floats per vertex, or empty when the primitive has no NORMAL.
+    // Normals and texture coordinates are as stored: not checked finite.
     GltfArray<float> normals;
     // Two floats per vertex (TEXCOORD_0 as stored: origin top left), or empty.
     GltfArray<float> texCoords;
