@@ -1,9 +1,12 @@
 #include "outgltf/gltf_builder.h"
 
+#include <cstdint>
+
 #include "common/json_writer.h"
 #include "common/mesh_name.h"
 #include "lod/control_nodes.h"
 #include "lod/primitive.h"
+#include "outgltf/lod_chain.h"
 #include "lod/subtree_node.h"
 #include "lod/transform_nodes.h"
 
@@ -84,8 +87,20 @@ std::string containerExtras(const SubTreeNode& node) {
         default:
             break;
     }
+    json.key("chain");
+    writeLodChain(json, node.firstChild.get(), false);
     json.endObject();
     return json.text();
+}
+
+// Adds `"name": value` at the end of a JSON object's text.
+void addField(std::string& object, const char* name, const std::string& value) {
+    object.pop_back();
+    object += ",\"";
+    object += name;
+    object += "\":";
+    object += value;
+    object += '}';
 }
 
 std::string simpleExtras(const char* type, int32_t offset) {
@@ -143,6 +158,8 @@ int32_t GltfSceneBuilder::addTransformNodes(const std::string& name, const std::
 }
 
 bool GltfSceneBuilder::openContainer(const SubTreeNode& node, int32_t mesh) {
+    // The start container: its siblings stand beside it at the top.
+    const bool isStart = mesh == 0 && parents_.empty();
     int32_t meshNode = -1;
     int32_t childParent = -1;
     switch (node.type) {
@@ -181,6 +198,12 @@ bool GltfSceneBuilder::openContainer(const SubTreeNode& node, int32_t mesh) {
     if (meshes_.size() <= static_cast<size_t>(mesh)) meshes_.resize(static_cast<size_t>(mesh) + 1);
     OpenMesh& open = meshes_[static_cast<size_t>(mesh)];
     open.node = meshNode;
+    open.records = std::make_unique<LodRecordStream>(node);
+    if (isStart) {
+        JsonWriter after;
+        writeLodChain(after, node.next.get(), false);
+        addField(document_.nodes[static_cast<size_t>(meshNode)].lodExtras, "after", after.text());
+    }
     if (node.vertexCount > 0) {
         // Named like the 3DS object of the same container.
         open.name = meshName(objectsNumbered_++);
@@ -194,10 +217,33 @@ void GltfSceneBuilder::containerChildrenDone(const SubTreeNode&, int32_t) { pare
 
 void GltfSceneBuilder::closeContainer(const SubTreeNode&, int32_t mesh) {
     OpenMesh& open = meshes_[static_cast<size_t>(mesh)];
-    if (!open.builder) return;
-    if (finished_.size() <= static_cast<size_t>(mesh)) finished_.resize(static_cast<size_t>(mesh) + 1);
-    finished_[static_cast<size_t>(mesh)] = open.builder->finish(document_);
-    open.builder.reset();
+    std::vector<GltfPrimitiveSource> sources;
+    if (open.builder) {
+        if (finished_.size() <= static_cast<size_t>(mesh)) finished_.resize(static_cast<size_t>(mesh) + 1);
+        finished_[static_cast<size_t>(mesh)] = open.builder->finish(document_, sources);
+        open.builder.reset();
+    }
+    if (open.records && open.records->worthWriting()) {
+        const int32_t view = open.records->write(document_, sources);
+        addField(document_.nodes[static_cast<size_t>(open.node)].lodExtras, "records", std::to_string(view));
+        open.records.reset();
+    }
+}
+
+bool GltfSceneBuilder::primitiveHolder(int32_t mesh, const LodNode& holder) {
+    OpenMesh& open = meshes_[static_cast<size_t>(mesh)];
+    if (!open.records) return true;
+    // The records repeat what the walk looks at, so they are bounded alike.
+    const int64_t words = LodRecordStream::holderWords(holder);
+    const int64_t limit = options_.elementLimit > INT64_MAX / 8 ? INT64_MAX : 8 * options_.elementLimit;
+    if (words > limit - recordWords_) {
+        report_.failure = "Model too large to export: its primitive records pass " + std::to_string(limit) +
+                          " words for a file of this size";
+        return false;
+    }
+    recordWords_ += words;
+    open.records->addHolder(holder);
+    return true;
 }
 
 void GltfSceneBuilder::finishMeshes() {
@@ -308,6 +354,8 @@ void GltfSceneBuilder::enterBranch(const SwitchNode& node, int32_t branch) {
     json.field("type", "Switch branch");
     json.field("offset", node.branch(branch)->recordOffset);
     json.field("branch", branch);
+    json.key("chain");
+    writeLodChain(json, node.branch(branch), true);
     json.endObject();
     parents_.push_back(addNode(numbered(typeName(node.type), node.switchId) + " branch " + std::to_string(branch),
                                json.text()));

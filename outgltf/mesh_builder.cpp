@@ -98,6 +98,8 @@ struct GltfMeshBuilder::Group {
     std::vector<int32_t> firstIndex;
     std::unordered_map<uint16_t, int32_t> firstIndexMet;
     AppendArray<int32_t> nextSame;
+    // The LOD vertex of each group vertex.
+    std::vector<uint16_t> source;
     std::unordered_map<VertexKey, uint32_t, VertexKeyHash> keyedIndex;
 
     AppendArray<uint32_t> triangles;
@@ -190,6 +192,7 @@ inline int32_t GltfMeshBuilder::appendVertex(Group& group, uint16_t index, const
     if (normal) std::memcpy(group.normals.extend(3), normal, 3 * sizeof(float));
     if (texCoord) std::memcpy(group.texCoords.extend(2), texCoord, 2 * sizeof(float));
     group.nextSame.push(-1);
+    group.source.push_back(index);
     return static_cast<int32_t>(group.nextSame.size() - 1);
 }
 
@@ -345,7 +348,8 @@ void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
     }
 }
 
-std::vector<GltfPrimitive> GltfMeshBuilder::finish(GltfDocument& document) {
+std::vector<GltfPrimitive> GltfMeshBuilder::finish(GltfDocument& document,
+                                                   std::vector<GltfPrimitiveSource>& sources) {
     std::vector<GltfPrimitive> primitives;
     for (auto& groupPtr : groups_) {
         Group& group = *groupPtr;
@@ -365,6 +369,10 @@ std::vector<GltfPrimitive> GltfMeshBuilder::finish(GltfDocument& document) {
             primitive.indices = document.addIndexAccessor(indices.data(), indices.size(), group.vertexCount());
             color.applyTo(primitive);
             primitives.push_back(primitive);
+            GltfPrimitiveSource source;
+            source.indexCount = static_cast<int64_t>(indices.size());
+            source.lodVertex = group.source;
+            sources.push_back(std::move(source));
         };
         addPrimitive(group.triangles, kGltfTriangles, group.triangleColor);
         addPrimitive(group.points, kGltfPoints, group.pointColor);

@@ -19,6 +19,7 @@
 #include "lod/packed_table.h"
 #include "outgltf/gltf_document.h"
 #include "outgltf/gltf_export.h"
+#include "outgltf/lod_records.h"
 #include "outgltf/vertex_tables.h"
 
 namespace mevlo {
@@ -43,8 +44,9 @@ public:
     void addPointsOrLine(const Primitive& primitive);
 
     // Writes the accessors of every group into the document and returns the
-    // primitives (none when nothing was kept).
-    std::vector<GltfPrimitive> finish(GltfDocument& document);
+    // primitives (none when nothing was kept), and per primitive the LOD
+    // vertex of each of its vertices.
+    std::vector<GltfPrimitive> finish(GltfDocument& document, std::vector<GltfPrimitiveSource>& sources);
 
 private:
     struct Group;
