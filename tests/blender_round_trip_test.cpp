@@ -414,8 +414,13 @@ TEST(BlenderRoundTrip, WhatBlenderKeepsGivesTheTreeNumbersAndTriangles) {
                 const int color = primitive.value("extras", nlohmann::json::object()).value("lod", nlohmann::json::object()).value("color", 0);
                 if (color != 0 && primitive.value("mode", 4) == 4) {
                     // Blender keeps a colour only in the material.
-                    const nlohmann::json& material = gltf["materials"][primitive.value("material", 0)];
-                    EXPECT_EQ(material["extras"]["lod"].value("color", 0), color) << name << ": " << material.dump();
+                    const int index = primitive.value("material", -1);
+                    const nlohmann::json materials = gltf.value("materials", nlohmann::json::array());
+                    const nlohmann::json material = index >= 0 && static_cast<size_t>(index) < materials.size()
+                                                        ? materials[static_cast<size_t>(index)]
+                                                        : nlohmann::json::object();
+                    const nlohmann::json lod = material.value("extras", nlohmann::json::object()).value("lod", nlohmann::json::object());
+                    EXPECT_EQ(lod.value("color", 0), color) << name << ": " << material.dump();
                 }
                 primitive.erase("extras");
             }
