@@ -102,18 +102,57 @@ void readFloats(const nlohmann::json* lod, const char* key, float* out, size_t c
         if ((*found)[i].is_number()) out[i] = (*found)[i].get<float>();
 }
 
+// `count` finite numbers of extras.lod[key] into out; false (out partly
+// written) unless the key holds exactly that.
+bool readFloatsIfAll(const nlohmann::json* lod, const char* key, float* out, size_t count) {
+    const auto found = lod->find(key);
+    if (found == lod->end() || !found->is_array() || found->size() != count) return false;
+    for (size_t i = 0; i < count; ++i) {
+        if (!(*found)[i].is_number()) return false;
+        const double v = (*found)[i].get<double>();
+        if (!std::isfinite(v) || std::fabs(v) > 3.4e38) return false;
+        out[i] = static_cast<float>(v);
+    }
+    return true;
+}
+
 void readVec(const nlohmann::json* lod, const char* key, Vec3& v) {
     float values[3] = {v.x, v.y, v.z};
     readFloats(lod, key, values, 3);
     v = Vec3{values[0], values[1], values[2]};
 }
 
-void setTransform(LodTreeRecord& r, const LodAffine& a, bool slot) {
-    // Rounding in the export's decomposition leaves traces such as -0 or
-    // 1e-17 where the matrix had 0; they are 0 again here.
+// The record's matrix and translation (a Slot's position) from the node's
+// transform. The extras' copy of them is used only where it agrees with the
+// transform to a millionth: then it is the same matrix
+// without the rounding of the quaternion a tool stored in single precision.
+// An edit in a tool changes the transform and leaves the extras stale, and
+// then the transform wins.
+void setTransform(LodTreeRecord& r, const LodAffine& a, bool slot, const nlohmann::json* lod) {
     double largest = 0.0;
     for (const auto& row : a.m)
         for (double v : row) largest = std::max(largest, std::fabs(v));
+    float stored[12];
+    const bool haveStored = lod && readFloatsIfAll(lod, "rotation", stored, 9) &&
+                            readFloatsIfAll(lod, slot ? "position" : "translation", stored + 9, 3);
+    if (haveStored) {
+        // Matrix values against the largest of them, the translation
+        // against its own size (at least the matrix's).
+        double reach = largest;
+        for (double v : a.t) reach = std::max(reach, std::fabs(v));
+        bool agrees = true;
+        for (int i = 0; i < 12 && agrees; ++i) {
+            const double value = i < 9 ? a.m[i / 3][i % 3] : a.t[i - 9];
+            agrees = std::fabs(value - stored[i]) <= 1e-6 * (i < 9 ? largest : reach);
+        }
+        if (agrees) {
+            std::copy(stored, stored + 9, r.rotation.begin());
+            (slot ? r.position : r.translation) = Vec3{stored[9], stored[10], stored[11]};
+            return;
+        }
+    }
+    // Rounding in the export's decomposition leaves traces such as -0 or
+    // 1e-17 where the matrix had 0; they are 0 again here.
     const auto clean = [largest](double v) {
         return static_cast<float>(std::fabs(v) <= largest * 1e-12 ? 0.0 : v + 0.0);
     };
@@ -216,14 +255,17 @@ private:
         if (items && items->is_array()) {
             for (const nlohmann::json& item : *items) {
                 if (failed()) return;
-                if (item.is_string()) {
+                const std::string type = item.is_object() ? extraString(&item, "type") : std::string();
+                if (type == "Child") {
                     if (next >= children.size()) continue;
                     LodRecordReader* own = nullptr;
                     const int32_t lod = visit(children[next++], pending, depth + 1, &own, stream);
                     if (lod >= 0) c_.tree.append(chain, lod);
                     if (first && firstLends && own) stream = own;
-                } else if (item.is_number()) {
-                    const double count = item.get<double>();
+                } else if (type == "Primitives") {
+                    // Without the records (a tool dropped the view) the
+                    // mesh's triangles already stand in the container.
+                    const double count = extraNumber(&item, "count", 0);
                     for (double i = 0; i < count && stream; ++i) {
                         const int32_t holder = stream->nextHolder(c_.tree);
                         if (holder < 0) break;
@@ -332,7 +374,7 @@ private:
             const int32_t slot = tree.addNode(NODE_SLOT);
             LodTreeRecord& r = tree.record(slot);
             r.slotId = static_cast<int32_t>(extraNumber(lod, "slot", typed.number));
-            setTransform(r, a, true);
+            setTransform(r, a, true, lod);
             return slot;
         }
         const int32_t lodCode = isGeometryNodeType(code) ? code : NODE_SUBTREE;
@@ -343,7 +385,7 @@ private:
         LodAffine childPending;           // what its children take
         if (lodCode == NODE_DOF) {
             const LodAffine a = pendingIn.after(withShear(index, "DOF shear", host));
-            setTransform(tree.record(container), a, false);
+            setTransform(tree.record(container), a, false, lod);
             bake = LodAffine{};
             meshHost = host;
         } else if (lodCode == NODE_XDOF) {
@@ -351,7 +393,7 @@ private:
             const int32_t frame = helper(index, "XDOF frame", baseName(gnode.name) + " frame");
             LodAffine frameAffine;
             if (frame >= 0) frameAffine = withShear(frame, "XDOF frame shear", host);
-            setTransform(tree.record(container), bake.after(frameAffine), false);
+            setTransform(tree.record(container), bake.after(frameAffine), false, lod);
         } else {
             bake = pendingIn.after(local(index));
             childPending = bake;

@@ -272,20 +272,30 @@ int32_t GltfSceneBuilder::materialFor(const Primitive& primitive, int32_t flags,
     const bool textured = (flags & PRIM_TEXTURE) != 0;
     const bool alpha = (flags & (PRIM_ALPHA | PRIM_TEXALPHA)) != 0;
     const bool clip = (flags & PRIM_CLIP) != 0;
-    // Untextured primitives without alpha or clip use the default material.
-    if (!textured && !alpha && !clip) return -1;
+    // A primitive of one colour other than 0 gets a material of that
+    // colour: tools that merge primitives by material (Blender) keep it
+    // there, where they drop the primitive's own extras.
+    int32_t color = 0;
+    if (!singleColorOf(primitive, flags, color)) color = 0;
+    // Untextured primitives of colour 0 without alpha or clip use the
+    // default material.
+    if (!textured && !alpha && !clip && color == 0) return -1;
     const int32_t texture = textured ? primitive.textureId() : -1;
     // An image can only be given to primitives with texture coordinates.
     const bool withImage = textured && withTexCoords && !options_.texturePattern.empty();
-    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(texture)) << 3) | (alpha ? 4u : 0u) |
-                         (clip ? 2u : 0u) | (withImage ? 1u : 0u);
+    const MaterialKey key{texture, color, (alpha ? 4u : 0u) | (clip ? 2u : 0u) | (withImage ? 1u : 0u)};
     const auto found = materials_.find(key);
     if (found != materials_.end()) return found->second;
 
     GltfMaterial material;
-    material.name = textured ? numbered("texture", texture) : std::string("untextured");
+    // "texture 3", "texture 3 color 5", "color 5", "untextured" (colour 0),
+    // then " alpha" and " clip".
+    material.name = textured ? numbered("texture", texture) : std::string();
+    if (color != 0) material.name += (textured ? " " : "") + numbered("color", color);
+    if (material.name.empty()) material.name = "untextured";
     if (alpha) material.name += " alpha";
     if (clip) material.name += " clip";
+    material.color = color;
     material.texture = texture;
     material.alpha = alpha;
     material.clip = clip;

@@ -84,8 +84,23 @@ private:
     // 3DS object numbers: containers with vertices, in opening order.
     int32_t objectsNumbered_ = 0;
     GltfVertexTables vertexTables_;
-    // Material by texture number, alpha, clip and whether it has an image.
-    std::unordered_map<uint64_t, int32_t> materials_;
+    // Material by texture number, colour, alpha, clip and whether it has an image.
+    struct MaterialKey {
+        int32_t texture = -1;
+        int32_t color = 0;
+        uint32_t bits = 0;
+        bool operator==(const MaterialKey& other) const {
+            return texture == other.texture && color == other.color && bits == other.bits;
+        }
+    };
+    struct MaterialKeyHash {
+        size_t operator()(const MaterialKey& key) const {
+            const uint64_t word = (static_cast<uint64_t>(static_cast<uint32_t>(key.texture)) << 32) |
+                                  static_cast<uint32_t>(key.color);
+            return std::hash<uint64_t>()(word * 8 + key.bits);
+        }
+    };
+    std::unordered_map<MaterialKey, int32_t, MaterialKeyHash> materials_;
     std::map<int32_t, int32_t> images_;
 };
 

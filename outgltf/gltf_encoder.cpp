@@ -101,6 +101,7 @@ void writeMaterial(JsonWriter& json, const GltfMaterial& material) {
     }
     openLodExtras(json);
     if (material.texture >= 0) json.field("texture", material.texture);
+    if (material.color != 0) json.field("color", material.color);
     json.field("alpha", material.alpha);
     json.field("clip", material.clip);
     closeLodExtras(json);

@@ -11,7 +11,12 @@ void writeLodChain(JsonWriter& json, const LodNode* head, bool headOpensMesh) {
     json.beginArray();
     int64_t holders = 0;
     const auto flush = [&] {
-        if (holders > 0) json.value(holders);
+        if (holders > 0) {
+            json.beginObject();
+            json.field("type", "Primitives");
+            json.field("count", holders);
+            json.endObject();
+        }
         holders = 0;
     };
     for (const LodNode* node = head; node; node = node->next.get()) {
@@ -24,7 +29,9 @@ void writeLodChain(JsonWriter& json, const LodNode* head, bool headOpensMesh) {
         const bool isHead = node == head;
         if (opensMeshInChain(code) || (isHead && headOpensMesh && isGeometryNodeType(code)) ||
             code == NODE_SWITCH || code == NODE_XSWITCH || code == NODE_SLOT) {
-            json.value("n");
+            json.beginObject();
+            json.field("type", "Child");
+            json.endObject();
             continue;
         }
         json.beginObject();

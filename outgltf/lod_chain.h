@@ -1,10 +1,14 @@
 // `extras.lod.chain`: a LOD child chain as the glTF nodes cannot show it.
 //
-// An array with one item per chain member, in chain order:
-//   "n"      the member is the next glTF child of the node (a container,
-//            switch or slot; children are taken in their `order`);
-//   k (int)  k primitive holders (PT, CP, LP) in a row, whose records are
-//            the next k of the current records view (see lod_records.h);
+// An array with one object per chain member (k holders in a row make one),
+// in chain order. Every item is an object: a tool that keeps extras as its
+// own properties (Blender) cannot hold a list that mixes objects, numbers
+// and strings, and would turn the whole of `extras.lod` into a string.
+//   {"type": "Child"}  the member is the next glTF child of the node (a
+//            container, switch or slot; children are taken in their `order`);
+//   {"type": "Primitives", "count": k}  k primitive holders (PT, CP, LP) in
+//            a row, whose records are the next k of the current records
+//            view (see lod_records.h);
 //   {"type": "Split", "plane": [a, b, c, d], "a": [...], "b": [...]};
 //   {"type": "LitString"};
 //   {"type": "RCNode", "rcType": t, "data": [8 words]};

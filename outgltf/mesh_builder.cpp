@@ -28,22 +28,6 @@ struct VertexKeyHash {
     }
 };
 
-// The colour one LOD primitive (of the given flags) has throughout, if it
-// has one.
-bool singleColorOf(const Primitive& primitive, int32_t flags, int32_t& color) {
-    if (flags & PRIM_COLOR) {
-        color = primitive.colorIndex();
-        return true;
-    }
-    if (!(flags & PRIM_COLORS)) return false;
-    const Int32Table colors = primitive.colorIndices();
-    if (!colors.present() || colors.count() == 0) return false;
-    color = colors[0];
-    for (int32_t i = 1; i < colors.count(); ++i)
-        if (colors[i] != color) return false;
-    return true;
-}
-
 // Whether the glTF primitive's LOD primitives all had one and the same colour.
 struct ColorCover {
     bool any = false;
@@ -81,6 +65,20 @@ constexpr int kListedAttributeSets = 8;
 constexpr size_t kGroupsWithTables = 8;
 
 }  // namespace
+
+bool singleColorOf(const Primitive& primitive, int32_t flags, int32_t& color) {
+    if (flags & PRIM_COLOR) {
+        color = primitive.colorIndex();
+        return true;
+    }
+    if (!(flags & PRIM_COLORS)) return false;
+    const Int32Table colors = primitive.colorIndices();
+    if (!colors.present() || colors.count() == 0) return false;
+    color = colors[0];
+    for (int32_t i = 1; i < colors.count(); ++i)
+        if (colors[i] != color) return false;
+    return true;
+}
 
 struct GltfMeshBuilder::Group {
     int32_t material = -1;

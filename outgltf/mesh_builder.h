@@ -27,6 +27,10 @@ namespace mevlo {
 class Primitive;
 class SubTreeNode;
 
+// The colour one LOD primitive (of the given flags) has throughout, if it
+// has one.
+bool singleColorOf(const Primitive& primitive, int32_t flags, int32_t& color);
+
 class GltfMeshBuilder {
 public:
     GltfMeshBuilder(const SubTreeNode& container, const GltfExportOptions& options, GltfExportReport& report,
