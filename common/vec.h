@@ -15,6 +15,17 @@ struct Vec3 {
 
 inline Vec3 loadVec3LE(const uint8_t* p) { return Vec3{loadF32LE(p), loadF32LE(p + 4), loadF32LE(p + 8)}; }
 
+// A vector in double, for what is computed from LOD values at more than
+// float precision.
+struct Vec3d {
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+};
+
+// Exact: every float is a double.
+inline Vec3d widened(const Vec3& v) { return Vec3d{v.x, v.y, v.z}; }
+
 // A 3x3 matrix. Records store it row by row (e0..e8, e(3r+c) = R(r,c));
 // memory holds it column by column: element 3c+r is R(r,c).
 struct Mat3 {

@@ -1,16 +1,18 @@
 #include "info/conversion_facts.h"
 
 #include <cmath>
-#include <cstdio>
 #include <map>
 #include <set>
 #include <tuple>
 
+#include "common/axes.h"
+#include "common/mesh_name.h"
 #include "convert/tree_walk.h"
 #include "lod/primitive.h"
 #include "lod/node_type.h"
 #include "lod/subtree_node.h"
 #include "out3ds/convert.h"
+#include "out3ds/output_positions.h"
 #include "out3ds/scene.h"
 
 namespace mevlo {
@@ -33,9 +35,6 @@ void extend(Bounds& bounds, const Vec3& position) {
     bounds.max = Vec3{upper(bounds.max.x, v.x), upper(bounds.max.y, v.y), upper(bounds.max.z, v.z)};
 }
 
-// 3DS axes (X, Y, Z) are LOD's (y, x, -z); glTF's (y, -z, -x) are then (X, Z, -Y).
-Vec3 gltfFrom3dsAxes(const Vec3& v) { return Vec3{v.x, v.z, -v.y}; }
-
 class FactsSink final : public TreeWalkSink {
 public:
     // The 3DS conversion runs alongside for its capacity checks; its faces
@@ -48,9 +47,7 @@ public:
         if (threeDsAlive_ && !threeDs_.openContainer(node, mesh)) stopThreeDs();
         MeshFact fact;
         if (node.vertexCount > 0) {
-            char name[16];
-            std::snprintf(name, sizeof name, "%04d", static_cast<int>(facts_.meshes % 10000));
-            fact.name = name;
+            fact.name = meshName(facts_.meshes);
             fact.vertices = node.vertexCount;
             ++facts_.meshes;
             facts_.vertices += node.vertexCount;
@@ -132,14 +129,14 @@ private:
             if (transforms_ > kMaxAncestorTransforms) return;
         }
         positions_.resize(static_cast<size_t>(node.vertexCount));
-        produceOutputPositions(node, 0, node.vertexCount, positions_.data());
+        produceTopFramePositions(node, 0, node.vertexCount, positions_.data());
         for (const Vec3& v : positions_) extendBoth(v);
     }
 
     void extendBoth(const Vec3& v) {
         if (!isFinite(v)) return;
-        extend(facts_.bounds3ds, v);
-        extend(facts_.boundsGltf, gltfFrom3dsAxes(v));
+        extend(facts_.bounds3ds, to3dsAxes(v));
+        extend(facts_.boundsGltf, toGltfAxesFloat(v));
     }
 
     // An index block used as points or a line in a mesh of a vertex count.

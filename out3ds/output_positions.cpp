@@ -1,5 +1,6 @@
 #include "out3ds/output_positions.h"
 
+#include "common/axes.h"
 #include "lod/subtree_node.h"
 #include "lod/transform_nodes.h"
 
@@ -31,17 +32,17 @@ void applyAncestorTransforms(const SubTreeNode& node, Vec3* vertices, int32_t co
     }
 }
 
-Vec3 toOutputAxes(const Vec3& v) {
-    return Vec3{v.y, v.x, floatFromBits(bitsOfFloat(v.z) ^ 0x80000000u)};
-}
-
-void produceOutputPositions(const SubTreeNode& node, int32_t first, int32_t count, Vec3* out) {
+void produceTopFramePositions(const SubTreeNode& node, int32_t first, int32_t count, Vec3* out) {
     for (int32_t i = 0; i < count; ++i) {
         out[i] = Vec3{};
         node.getVertex(first + i, out[i]);
     }
     applyAncestorTransforms(node, out, count);
-    for (int32_t i = 0; i < count; ++i) out[i] = toOutputAxes(out[i]);
+}
+
+void produceOutputPositions(const SubTreeNode& node, int32_t first, int32_t count, Vec3* out) {
+    produceTopFramePositions(node, first, count, out);
+    for (int32_t i = 0; i < count; ++i) out[i] = to3dsAxes(out[i]);
 }
 
 }  // namespace mevlo

@@ -20,13 +20,13 @@ int64_t countTransformingAncestors(const SubTreeNode& node);
 // to count positions, nearest ancestor first.
 void applyAncestorTransforms(const SubTreeNode& node, Vec3* vertices, int32_t count);
 
-// (x, y, z) -> (y, x, -z). The sign of z is flipped bitwise, so +0.0 becomes
-// -0.0 and every other value keeps its bits apart from the sign.
-Vec3 toOutputAxes(const Vec3& v);
+// Writes the positions of the node's vertices first .. first+count-1 in the
+// frame of the tree's top, still in LOD axes, to out. A vertex the node
+// cannot look up is the origin before the transforms: it still takes its
+// slot, so later indices keep their meaning.
+void produceTopFramePositions(const SubTreeNode& node, int32_t first, int32_t count, Vec3* out);
 
-// Writes the output positions of the node's vertices first .. first+count-1
-// to out. A vertex the node cannot look up is the origin before the
-// transforms: it still takes its slot, so later indices keep their meaning.
+// The same positions in 3DS axes.
 void produceOutputPositions(const SubTreeNode& node, int32_t first, int32_t count, Vec3* out);
 
 }  // namespace mevlo

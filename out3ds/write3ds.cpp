@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/byte_order.h"
+#include "common/mesh_name.h"
 #include "out3ds/chunk_writer.h"
 
 namespace mevlo {
@@ -14,11 +15,10 @@ bool isWritten(const MeshBuffer& mesh) { return mesh.vertexCount() > 0; }
 // scratch has room for a mesh's vertices, made only when they are written.
 void encodeObject(ChunkWriter& writer, const MeshBuffer& mesh, int32_t number, Vec3* scratch) {
     const size_t object = writer.openChunk(kChunkNamedObject);
-    // Four digits and the terminating NUL; the scene capacity keeps the
-    // number below 10000.
-    char name[16];
-    std::snprintf(name, sizeof name, "%04d", static_cast<int>(number));
-    writer.putBytes(name, 5);
+    // The name and its terminating NUL: 5 bytes, as the scene capacity
+    // keeps the number below 10000.
+    const std::string name = meshName(number);
+    writer.putBytes(name.c_str(), name.size() + 1);
 
     const size_t triangles = writer.openChunk(kChunkTriangleMesh);
     const size_t vertexList = writer.openChunk(kChunkVertexList);

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/json_writer.h"
+#include "common/mesh_name.h"
 #include "lod/control_nodes.h"
 #include "lod/primitive.h"
 #include "outgltf/lod_chain.h"
@@ -205,9 +206,7 @@ bool GltfSceneBuilder::openContainer(const SubTreeNode& node, int32_t mesh) {
     }
     if (node.vertexCount > 0) {
         // Named like the 3DS object of the same container.
-        char name[16];
-        std::snprintf(name, sizeof name, "%04d", static_cast<int>(objectsNumbered_++));
-        open.name = name;
+        open.name = meshName(objectsNumbered_++);
         open.builder = std::make_unique<GltfMeshBuilder>(node, options_, report_, vertexTables_);
     }
     parents_.push_back(childParent);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/axes.h"
 #include "lod/primitive.h"
 #include "lod/subtree_node.h"
 #include "outgltf/append_array.h"

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
+#include "common/axes.h"
 #include "common/byte_order.h"
 #include "common/vec.h"
 #include "lod/subtree_node.h"
-#include "outgltf/node_transform.h"
 
 namespace mevlo {
 
