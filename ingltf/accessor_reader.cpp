@@ -137,7 +137,7 @@ AccessorReader::AccessorReader(const nlohmann::json* accessors, const GltfInputD
 bool AccessorReader::charge(uint64_t bytes, size_t accessor, std::string& error) {
     if (bytes > budget_) {
         error = "accessors[" + std::to_string(accessor) +
-                "]: decoding the accessors would take more memory than four times the file's size (they overlap)";
+                "]: decoding it would bring the accessors to more than four times the file's size";
         return false;
     }
     budget_ -= bytes;
@@ -290,7 +290,12 @@ bool AccessorReader::floats(size_t accessor, int components, bool mustBeFinite, 
             cached.floats = GltfArray<float>::view(held.data(), held.size());
         }
         cached.count = static_cast<size_t>(layout.count);
+        cached.components = components;
         cached.floatsRead = true;
+    }
+    if (cached.components != components) {
+        error = "accessors[" + std::to_string(accessor) + "]: not " + typeName(components);
+        return false;
     }
     if (mustBeFinite && !cached.finiteChecked) {
         for (size_t i = 0; i < cached.floats.size(); ++i) {

@@ -45,6 +45,7 @@ private:
         bool finiteChecked = false;
         bool indicesRead = false;
         size_t count = 0;
+        int components = 0;  // of the floats
         GltfArray<float> floats;
         GltfArray<uint32_t> indices;
         uint32_t largest = 0;

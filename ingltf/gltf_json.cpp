@@ -61,6 +61,14 @@ bool parseGltfJson(const uint8_t* data, size_t size, nlohmann::json& document, s
     return true;
 }
 
+std::string shownText(const std::string& text) {
+    constexpr size_t kLongest = 100;
+    std::string shown = text.size() > kLongest ? text.substr(0, kLongest) + "..." : text;
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return shown;
+}
+
 const nlohmann::json* JsonFields::find(const char* key) const {
     if (!object_.is_object()) return nullptr;
     const auto it = object_.find(key);

@@ -19,6 +19,10 @@ constexpr int kGltfJsonMaxDepth = 128;
 // reason when the text is not JSON or nests deeper than kGltfJsonMaxDepth.
 bool parseGltfJson(const uint8_t* data, size_t size, nlohmann::json& document, std::string& error);
 
+// A string from the file as a message shows it: on one line (control
+// characters become '?') and at most 100 bytes long.
+std::string shownText(const std::string& text);
+
 // Members of a JSON object. Each reader leaves out unchanged and returns
 // true when the member is absent; it returns false with
 // "<where>.<key>: <what it should be>" in error when the member has the

@@ -67,7 +67,7 @@ bool readNode(const nlohmann::json& json, size_t i, size_t nodeCount, GltfScene&
             const bool valid = child.is_number_integer() && (child.is_number_unsigned() || child.get<int64_t>() >= 0) &&
                                child.get<uint64_t>() < nodeCount;
             if (!valid) {
-                error = fields.where("children") + ": " + child.dump() + " is not a node";
+                error = fields.where("children") + ": " + (child.is_number() ? child.dump() : "an entry") + " is not a node";
                 return false;
             }
             node.children.push_back(static_cast<int32_t>(child.get<uint64_t>()));
@@ -103,7 +103,7 @@ bool readSceneRoots(const nlohmann::json& document, const std::vector<int32_t>& 
         const bool valid = entry.is_number_integer() && (entry.is_number_unsigned() || entry.get<int64_t>() >= 0) &&
                            entry.get<uint64_t>() < parent.size();
         if (!valid) {
-            error = fields.where("nodes") + ": " + entry.dump() + " is not a node";
+            error = fields.where("nodes") + ": " + (entry.is_number() ? entry.dump() : "an entry") + " is not a node";
             return false;
         }
         const auto root = static_cast<size_t>(entry.get<uint64_t>());

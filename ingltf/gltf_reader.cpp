@@ -31,7 +31,7 @@ bool readAssetAndExtensions(const nlohmann::json& document, GltfScene& scene, st
     if (asset != nullptr && !JsonFields(*asset, "asset").string("version", version, error)) return false;
     if (version.compare(0, 2, "2.") != 0) {
         error = version.empty() ? "not a glTF 2.0 file (no asset.version)"
-                                : "glTF version " + version + " (only 2.x is read)";
+                                : "glTF version " + shownText(version) + " (only 2.x is read)";
         return false;
     }
     const nlohmann::json* required = nullptr;
@@ -43,7 +43,8 @@ bool readAssetAndExtensions(const nlohmann::json& document, GltfScene& scene, st
                 return false;
             }
             if (!understoodExtension(name.get_ref<const std::string&>())) {
-                error = "requires the extension " + name.get<std::string>() + ", which the import does not read";
+                error = "requires the extension " + shownText(name.get<std::string>()) +
+                        ", which the import does not read";
                 return false;
             }
         }
@@ -101,7 +102,7 @@ bool readMaterials(const nlohmann::json& document, GltfScene& scene, std::string
             !fields.object("pbrMetallicRoughness", pbr, error))
             return false;
         if (material.alphaMode != "OPAQUE" && material.alphaMode != "MASK" && material.alphaMode != "BLEND") {
-            error = fields.where("alphaMode") + ": " + material.alphaMode + " is not OPAQUE, MASK or BLEND";
+            error = fields.where("alphaMode") + ": " + shownText(material.alphaMode) + " is not OPAQUE, MASK or BLEND";
             return false;
         }
         const nlohmann::json* baseColor = nullptr;
@@ -263,6 +264,9 @@ bool readChecked(GltfScene& scene, const std::string& baseDir, std::string& erro
     } catch (const nlohmann::json::exception& e) {
         error = std::string("malformed glTF: ") + e.what();
     }
+    // Whatever a message quotes from the file, it stays one line.
+    for (char& c : error)
+        if (c == '\n' || c == '\r') c = '?';
     scene = GltfScene();
     return false;
 }

@@ -1,5 +1,7 @@
 #include "ingltf/gltf_uri.h"
 
+#include "ingltf/gltf_json.h"
+
 namespace mevlo {
 
 namespace {
@@ -76,12 +78,12 @@ bool relativePathOfUri(const std::string& uri, std::string& path, std::string& e
     const size_t colon = uri.find(':');
     const size_t slash = uri.find('/');
     if (colon != std::string::npos && (slash == std::string::npos || colon < slash)) {
-        error = "the URI " + uri + " is not a relative file reference";
+        error = "the URI " + shownText(uri) + " is not a relative file reference";
         return false;
     }
     // A decoded ':' could still name a drive ("C:/...").
     if (path.empty() || path[0] == '/' || path[0] == '\\' || path.find_first_of(std::string(":\0", 2)) != std::string::npos) {
-        error = "the URI " + uri + " is not a relative file reference";
+        error = "the URI " + shownText(uri) + " is not a relative file reference";
         return false;
     }
     // Segments split at either separator: ".." anywhere climbs out.
@@ -90,7 +92,7 @@ bool relativePathOfUri(const std::string& uri, std::string& path, std::string& e
         size_t end = path.find_first_of("/\\", start);
         if (end == std::string::npos) end = path.size();
         if (path.compare(start, end - start, "..") == 0 && end - start == 2) {
-            error = "the URI " + uri + " leaves the model's folder";
+            error = "the URI " + shownText(uri) + " leaves the model's folder";
             return false;
         }
         start = end + 1;

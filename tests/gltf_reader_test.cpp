@@ -279,7 +279,12 @@ TEST(GltfReader, BrokenFilesAreRefusedWithOneLine) {
     broken("required extension", "requires the extension KHR_draco_mesh_compression",
            [](TestGltf& g) { g.doc["extensionsRequired"] = {"KHR_mesh_quantization", "KHR_draco_mesh_compression"}; });
     broken("glTF 1", "glTF version 1.0", [](TestGltf& g) { g.doc["asset"]["version"] = "1.0"; });
-    broken("accessors aliasing one view", "more memory than four times the file's size", [](TestGltf& g) {
+    broken("a name that would break the line", "requires the extension EXT_?evil",
+           [](TestGltf& g) { g.doc["extensionsRequired"] = {"EXT_\nevil"}; });
+    broken("positions taken as texture coordinates", "accessors[0]: not VEC2", [](TestGltf& g) {
+        g.doc["meshes"][0]["primitives"].push_back({{"attributes", {{"POSITION", 0}, {"TEXCOORD_0", 0}}}});
+    });
+    broken("accessors aliasing one view", "more than four times the file's size", [](TestGltf& g) {
         // Many primitives of their own decoded accessors over the same bytes.
         const int big = g.view(std::vector<uint8_t>(3000, 0));
         json primitives = json::array();
@@ -301,6 +306,10 @@ TEST(GltfReader, BrokenFilesAreRefusedWithOneLine) {
     cases.push_back({"deep nesting", bytesOf(std::string(100000, '[') + std::string(100000, ']')),
                      "nested deeper than"});
     cases.push_back({"not an object", bytesOf("[1, 2]"), "not an object"});
+    cases.push_back({"a billion zeros", bytesOf(R"({"asset":{"version":"2.0"},"meshes":[{"primitives":[{"attributes":)"
+                                                R"({"POSITION":0}}]}],"accessors":[{"componentType":5126,"count":)"
+                                                R"(1000000000,"type":"VEC3"}]})"),
+                     "more than four times the file's size"});
     cases.push_back({"bad base64", bytesOf(intact.gltf("data:application/octet-stream;base64,AAA*")),
                      "outside base64"});
     cases.push_back({"file in memory", bytesOf(intact.gltf("a.bin")), "has no folder to look in"});
