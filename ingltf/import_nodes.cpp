@@ -132,6 +132,13 @@ public:
 
     bool failed() const { return !c_.report.failure.empty(); }
 
+    // Triangles the export's records brought back (the mesh path counts its own).
+    int64_t recordTriangles() const {
+        int64_t total = 0;
+        for (const auto& reader : readers_) total += reader->triangles();
+        return total;
+    }
+
     // The LOD tree's top chain.
     LodTreeChain top() {
         const auto& roots = c_.scene.roots;
@@ -139,7 +146,7 @@ public:
         LodTreeChain chain;
         if (!sorted.empty() && typeOf(node(sorted[0])).type == "Root") {
             LodRecordReader* stream = nullptr;
-            const int32_t root = visit(sorted[0], LodAffine{}, 0, &stream, nullptr);
+            const int32_t root = visit(sorted[0], LodAffine{}, 0, &stream, nullptr, nullptr);
             if (root >= 0) c_.tree.append(chain, root);
             const nlohmann::json* lod = lodExtras(node(sorted[0]).extras);
             std::vector<int32_t> rest(sorted.begin() + 1, sorted.end());
@@ -157,6 +164,16 @@ public:
 
 private:
     const GltfSceneNode& node(int32_t index) const { return c_.scene.nodes[static_cast<size_t>(index)]; }
+
+    // Appends the nodes of `more` (a chain of its own) to `chain`.
+    void appendChain(LodTreeChain& chain, const LodTreeChain& more) {
+        for (int32_t n = more.head; n >= 0;) {
+            const int32_t following = c_.tree.node(n).next;
+            c_.tree.node(n).next = -1;
+            c_.tree.append(chain, n);
+            n = following;
+        }
+    }
 
     // Children in the order their `order` extras give (a tool may have
     // sorted them by name), the others after them as they come.
@@ -219,8 +236,10 @@ private:
                 if (item.is_string()) {
                     if (next >= children.size()) continue;
                     LodRecordReader* own = nullptr;
-                    const int32_t lod = visit(children[next++], pending, depth + 1, &own, stream);
+                    LodTreeChain after;
+                    const int32_t lod = visit(children[next++], pending, depth + 1, &own, stream, &after);
                     if (lod >= 0) c_.tree.append(chain, lod);
+                    appendChain(chain, after);
                     if (first && firstLends && own) stream = own;
                 } else if (item.is_number()) {
                     const double count = item.get<double>();
@@ -239,8 +258,10 @@ private:
         // Children the description does not name (added by hand, or no
         // description at all).
         for (; next < children.size() && !failed(); ++next) {
-            const int32_t lod = visit(children[next], pending, depth + 1, nullptr, stream);
+            LodTreeChain after;
+            const int32_t lod = visit(children[next], pending, depth + 1, nullptr, stream, &after);
             if (lod >= 0) c_.tree.append(chain, lod);
+            appendChain(chain, after);
         }
     }
 
@@ -314,7 +335,7 @@ private:
     // The LOD node of glTF node `index` (-1 for none); `ownStream` gets
     // the records view of a container.
     int32_t visit(int32_t index, const LodAffine& pendingIn, int depth, LodRecordReader** ownStream,
-                  LodRecordReader* enclosing) {
+                  LodRecordReader* enclosing, LodTreeChain* siblings) {
         if (depth > kMaxNestingDepth) {
             c_.report.failure = "Node tree deeper than " + std::to_string(kMaxNestingDepth) + " levels";
             return -1;
@@ -387,13 +408,17 @@ private:
         const std::vector<int32_t> kids = childrenWithout(host, host == index ? skip : -1);
         const nlohmann::json* chainItems = lod && lod->contains("chain") ? &(*lod)["chain"] : nullptr;
         buildChain(children, chainItems, lod, kids, childPending, depth, stream, false);
+        // Vertices past the limit went to further SubTrees, whose vertices
+        // are in the frame of the container's own. They follow the container
+        // as its siblings, in the same frame, unless its own vertices are
+        // moved by its transform (a DOF) or it has no siblings (the Root):
+        // then they are its last children. An XDOF's transform moves only
+        // what lies below it, so its overflow must not go there.
         if (!overflow.empty()) {
-            // Vertices past the limit: further SubTrees, after the children.
-            for (int32_t n = overflow.head; n >= 0;) {
-                const int32_t following = tree.node(n).next;
-                tree.node(n).next = -1;
-                tree.append(children, n);
-                n = following;
+            if (siblings && lodCode != NODE_DOF && lodCode != NODE_ROOT) {
+                appendChain(*siblings, overflow);
+            } else {
+                appendChain(children, overflow);
             }
         }
         tree.record(container).children = children;
@@ -404,10 +429,12 @@ private:
         LodTreeRecord& r = c_.tree.record(container);
         r.vertices.assign(static_cast<size_t>(stream.vertexCount()), Vec3{});
         for (size_t p = 0; p < mesh.primitives.size(); ++p) {
+            if (!stream.ownsMap(p)) continue;
             const GltfScenePrimitive& prim = mesh.primitives[p];
             const size_t count = prim.positions.size() / 3;
+            const float* positions = prim.positions.data();
             for (size_t j = 0; j < count; ++j)
-                r.vertices[stream.lodVertex(p, j)] = bake.point(lodVectorOf(&prim.positions[3 * j], c_.options.scale));
+                r.vertices[stream.lodVertex(p, j)] = bake.point(lodVectorOf(positions + 3 * j, c_.options.scale));
         }
         for (const auto& m : stream.missing) r.vertices[static_cast<size_t>(m.first)] = m.second;
         r.normals = stream.normals;
@@ -455,8 +482,10 @@ private:
                 buildChain(chain, bl && bl->contains("chain") ? &(*bl)["chain"] : nullptr, bl, sortedByOrder(bn.children),
                            inner, depth + 1, enclosing, true);
             } else {
-                const int32_t lodNode = visit(-b.second - 2, pending, depth + 1, nullptr, enclosing);
+                LodTreeChain after;
+                const int32_t lodNode = visit(-b.second - 2, pending, depth + 1, nullptr, enclosing, &after);
                 if (lodNode >= 0) c_.tree.append(chain, lodNode);
+                appendChain(chain, after);
             }
         }
         LodTreeRecord& r = c_.tree.record(sw);
@@ -479,6 +508,7 @@ private:
 bool mapGltfNodes(ImportContext& context, LodTreeChain& top) {
     NodeMapper mapper(context);
     top = mapper.top();
+    context.report.triangles += mapper.recordTriangles();
     return context.report.failure.empty();
 }
 
