@@ -12,9 +12,8 @@ namespace mevlo {
 
 namespace {
 
-// Words the uncompressed record of a primitive takes; the compact one
-// never takes more than kMaxVarintBytes per word (plus its form and group
-// numbers).
+// Words the uncompressed record of a primitive takes, which bounds the
+// compact one.
 int64_t primitiveWords(const Primitive* p) {
     if (!p) return 2;
     const int32_t bits = p->flags();
@@ -34,8 +33,6 @@ int64_t primitiveWords(const Primitive* p) {
     if (bits & PRIM_TEXTURE) words += 1 + 2 * n;
     return words;
 }
-
-constexpr size_t kFormAndGroupBytes = 3 * kMaxVarintBytes;
 
 uint8_t* putFloat(uint8_t* out, uint32_t bits) {
     storeU32LE(out, bits);
@@ -82,9 +79,8 @@ void LodRecordStream::flushPending() {
     const LodNode& holder = *pending_;
     pending_ = nullptr;
     ++holders_;
-    const size_t bound = kMaxVarintBytes * static_cast<size_t>(holderWords(holder)) + 2 * kFormAndGroupBytes;
-    uint8_t* start = bytes_.extend(bound);
-    const size_t before = bytes_.size() - bound;
+    const size_t before = bytes_.size();
+    uint8_t* start = bytes_.extend(kMaxVarintBytes);
     uint8_t* end = putVarint(start, static_cast<uint32_t>(holder.type));
     bytes_.shrinkTo(before + static_cast<size_t>(end - start));
     addPrimitive(pendingSides_[0], &placements_[0]);
@@ -93,21 +89,21 @@ void LodRecordStream::flushPending() {
 
 void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* placement) {
     const size_t base = bytes_.size();
-    const int64_t bound = kMaxVarintBytes * primitiveWords(p) + static_cast<int64_t>(kFormAndGroupBytes);
-    uint8_t* const start = bytes_.extend(static_cast<size_t>(bound));
-    uint8_t* out = start;
     if (!p) {
-        out = putVarint(out, 0);
-        out = putVarint(out, 0);
-        out = putVarint(out, 0);
-        bytes_.shrinkTo(base + static_cast<size_t>(out - start));
+        uint8_t* out = bytes_.extend(3);
+        out[0] = out[1] = out[2] = 0;  // type, count and form 0
         return;
     }
-    const int32_t bits = p->flags();
     const int32_t type = p->type();
+    const int32_t bits = primitiveFlagsOf(type);
     // Only what the file holds: a block that is not there counts no entries.
     const Int32Table vertices = p->vertexIndices();
     const int32_t n = vertices.count();
+    // At most: five numbers before the corners, three numbers per corner,
+    // the plane's number and bits, the texture number and the raw (u, v).
+    const size_t bound = kMaxVarintBytes * (8 + 3 * static_cast<size_t>(n)) + 16 + 8 * static_cast<size_t>(n);
+    uint8_t* const start = bytes_.extend(bound);
+    uint8_t* out = start;
     if (named_.empty() && n > 0) named_.assign(static_cast<size_t>(container_.vertexCount > 0 ? container_.vertexCount : 0), 0);
     for (int32_t i = 0; i < n; ++i) {
         const auto v = static_cast<int32_t>(vertices.rawWord(i, 0));
@@ -159,15 +155,25 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
         }
     }
     if (bits & PRIM_POLYDATA) {
-        PlaneKey key{};
-        for (int i = 0; i < 4; ++i) key.bits[i] = bitsOfFloat(p->polyData(i));
-        const auto found = planes_.find(key);
-        if (found != planes_.end()) {
-            out = putVarint(out, found->second + 1);
+        uint32_t plane[4];
+        uint64_t hash = 1469598103934665603ull;
+        for (int i = 0; i < 4; ++i) {
+            plane[i] = bitsOfFloat(p->polyData(i));
+            hash = (hash ^ plane[i]) * 1099511628211ull;
+        }
+        if (!planeSlots_) planeSlots_.reset(new PlaneSlot[kPlaneSlots]);
+        // The multiply only carries bits upward; fold the high ones down.
+        hash ^= hash >> 33;
+        hash *= 0xff51afd7ed558ccdull;
+        hash ^= hash >> 33;
+        PlaneSlot& slot = planeSlots_[hash % kPlaneSlots];
+        if (slot.index > 0 && std::memcmp(slot.bits, plane, sizeof plane) == 0) {
+            out = putVarint(out, slot.index);
         } else {
-            planes_.emplace(key, static_cast<uint32_t>(planes_.size()));
             out = putVarint(out, 0);
-            for (uint32_t w : key.bits) out = putFloat(out, w);
+            for (uint32_t w : plane) out = putFloat(out, w);
+            std::memcpy(slot.bits, plane, sizeof plane);
+            slot.index = ++planes_;
         }
     }
     if (bits & PRIM_COLORS) {

@@ -30,7 +30,8 @@
 //     without bit 0: n x s vertex index, each less the one before (the
 //       first less 0);
 //     polyData when the type has it: v k; k = 0: f a, f b, f c, f d, added
-//       to the container's plane list; k > 0: entry k - 1 of that list;
+//       to the container's plane list; k > 0: entry k - 1 of that list (the
+//       export names planes it met before where it finds them cheaply);
 //     n colours (s each), or one with bit 2 or when the type has one;
 //     n normal indices (s each), none with bit 4, one with bit 3 or when
 //       the type has one;
@@ -48,7 +49,7 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
+#include <memory>
 #include <vector>
 
 #include "outgltf/append_array.h"
@@ -108,19 +109,14 @@ public:
                   const std::vector<int32_t>& groupTriangles);
 
 private:
-    struct PlaneKey {
-        uint32_t bits[4];
-        bool operator==(const PlaneKey& o) const {
-            return bits[0] == o.bits[0] && bits[1] == o.bits[1] && bits[2] == o.bits[2] && bits[3] == o.bits[3];
-        }
+    // Planes met before, found by a direct-mapped table of their hashes:
+    // coplanar polygons tend to come together, and a miss only costs the
+    // plane's 16 bytes.
+    struct PlaneSlot {
+        uint32_t bits[4] = {0, 0, 0, 0};
+        uint32_t index = 0;  // 0: empty; else entry index + 1
     };
-    struct PlaneHash {
-        size_t operator()(const PlaneKey& k) const {
-            uint64_t h = 1469598103934665603ull;
-            for (uint32_t w : k.bits) h = (h ^ w) * 1099511628211ull;
-            return static_cast<size_t>(h);
-        }
-    };
+    static constexpr size_t kPlaneSlots = 1024;
 
     void flushPending();
     void addPrimitive(const Primitive* primitive, const FanPlacement* placement);
@@ -133,7 +129,8 @@ private:
     const Primitive* pendingSides_[2] = {nullptr, nullptr};
     FanPlacement placements_[2];
     AppendArray<uint8_t> bytes_;
-    std::unordered_map<PlaneKey, uint32_t, PlaneHash> planes_;
+    std::unique_ptr<PlaneSlot[]> planeSlots_;
+    uint32_t planes_ = 0;
     // LOD vertex indices the records name, to find the ones no glTF vertex carries.
     std::vector<uint8_t> named_;
 };
