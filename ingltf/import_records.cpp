@@ -181,13 +181,13 @@ bool LodRecordReader::primitive(LodTree& tree, int32_t holder) {
         return true;
     };
     if (bits & PRIM_COLORS) {
-        if (!block(tree.ints(p.colors), (form & kFormOneColor) != 0)) return false;
+        if (!block(tree.ints(p.colors()), (form & kFormOneColor) != 0)) return false;
     } else if (bits & PRIM_COLOR) {
         if (!number(w)) return false;
         p.color = unzigzag(w);
     }
     if (bits & PRIM_NORMALS) {
-        int32_t* to = tree.ints(p.normals);
+        int32_t* to = tree.ints(p.normals());
         if (form & kFormNormalsAreVertices) {
             for (int32_t i = 0; i < n; ++i) to[i] = vertices[i];
         } else if (!block(to, (form & kFormOneNormal) != 0)) {
