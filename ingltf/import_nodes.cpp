@@ -505,7 +505,40 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Room for what the export's records will add, made once: the tree of a
+// large model would otherwise be copied as it grows. The records' claims
+// are believed only as far as the file's size could justify them.
+void makeRoomForRecords(ImportContext& context) {
+    const GltfScene& scene = context.scene;
+    uint64_t budget = 0;
+    for (const auto& view : scene.bufferViews) budget += view.size;
+    for (const auto& mesh : scene.meshes)
+        for (const auto& p : mesh.primitives) budget += p.indices.size();
+    std::vector<uint8_t> seen(scene.bufferViews.size(), 0);
+    LodRecordClaims total;
+    for (const GltfSceneNode& node : scene.nodes) {
+        const double view = extraNumber(lodExtras(node.extras), "records", -1);
+        if (!(view >= 0 && view < static_cast<double>(scene.bufferViews.size()))) continue;
+        const auto index = static_cast<size_t>(view);
+        if (seen[index]) continue;
+        seen[index] = 1;
+        const LodRecordClaims claims = lodRecordClaims(scene.bufferViews[index]);
+        total.holders += claims.holders;
+        total.primitives += claims.primitives;
+        total.ints += claims.ints;
+        total.floats += claims.floats;
+    }
+    const auto capped = [budget](uint64_t claim) { return static_cast<size_t>(claim < budget ? claim : budget); };
+    context.tree.reserve(capped(total.holders + scene.nodes.size()), capped(total.primitives), capped(total.ints),
+                         capped(total.floats));
+}
+
+}  // namespace
+
 bool mapGltfNodes(ImportContext& context, LodTreeChain& top) {
+    makeRoomForRecords(context);
     NodeMapper mapper(context);
     top = mapper.top();
     context.report.triangles += mapper.recordTriangles();

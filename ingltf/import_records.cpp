@@ -24,6 +24,18 @@ bool LodRecordReader::floatBits(float& out) {
     return true;
 }
 
+LodRecordClaims lodRecordClaims(const GltfScene::ByteView& view) {
+    LodRecordClaims claims;
+    if (!view.data || view.size < 40 || loadU32LE(view.data) != kLodRecordsMagic ||
+        loadU32LE(view.data + 4) != kLodRecordsVersion)
+        return claims;
+    claims.holders = loadU32LE(view.data + 20);
+    claims.primitives = loadU32LE(view.data + 28);
+    claims.ints = loadU32LE(view.data + 32);
+    claims.floats = loadU32LE(view.data + 36);
+    return claims;
+}
+
 bool LodRecordReader::open(const GltfScene::ByteView& view, const GltfSceneMesh* mesh) {
     at_ = view.data;
     end_ = view.data ? view.data + view.size : nullptr;
@@ -31,7 +43,10 @@ bool LodRecordReader::open(const GltfScene::ByteView& view, const GltfSceneMesh*
     triangles_ = 0;
     uint32_t magic = 0, version = 0, vertices = 0, normalCount = 0, primitives = 0, holders = 0, flags = 0;
     if (!word(magic) || magic != kLodRecordsMagic || !word(version) || version != kLodRecordsVersion) return false;
-    if (!word(vertices) || !word(normalCount) || !word(primitives) || !word(holders) || !word(flags)) return false;
+    uint32_t claims[3];
+    if (!word(vertices) || !word(normalCount) || !word(primitives) || !word(holders) || !word(flags) ||
+        !word(claims[0]) || !word(claims[1]) || !word(claims[2]))
+        return false;
     if (vertices > 0x7FFFFFFF || holders > 0x7FFFFFFF) return false;
     const size_t meshPrimitives = mesh ? mesh->primitives.size() : 0;
     if (primitives != meshPrimitives) return false;

@@ -15,6 +15,16 @@
 
 namespace mevlo {
 
+// What a records view says its holders will add to the tree, for making
+// room once; zeros for a view that is no records view.
+struct LodRecordClaims {
+    uint64_t holders = 0;
+    uint64_t primitives = 0;
+    uint64_t ints = 0;
+    uint64_t floats = 0;
+};
+LodRecordClaims lodRecordClaims(const GltfScene::ByteView& view);
+
 class LodRecordReader {
 public:
     // False when the view is no records view of this mesh (mesh may be null).

@@ -89,6 +89,7 @@ void LodRecordStream::flushPending() {
 
 void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* placement) {
     const size_t base = bytes_.size();
+    ++primitives_;
     if (!p) {
         uint8_t* out = bytes_.extend(3);
         out[0] = out[1] = out[2] = 0;  // type, count and form 0
@@ -109,6 +110,8 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
         const auto v = static_cast<int32_t>(vertices.rawWord(i, 0));
         if (v >= 0 && v < container_.vertexCount) named_[static_cast<size_t>(v)] = 1;
     }
+    blockInts_ += static_cast<uint64_t>(n) * (1u + ((bits & PRIM_COLORS) ? 1u : 0u) + ((bits & PRIM_NORMALS) ? 1u : 0u));
+    if (bits & PRIM_TEXTURE) blockFloats_ += 2 * static_cast<uint64_t>(n);
     const bool fanned = type >= 2 && n >= 3;
     const bool fromTriangles = fanned && placement->group >= 0 && placement->whole;
 
@@ -224,7 +227,7 @@ int32_t LodRecordStream::write(GltfDocument& document, const std::vector<GltfPri
     for (size_t i = 0; i < named_.size(); ++i)
         if (named_[i] && !carried[i] && static_cast<int32_t>(i) < container_.vertices.count()) missing.push_back(static_cast<int32_t>(i));
 
-    const size_t bound = 4 * (7 + 2 * sources.size()) + mapBytes + kMaxVarintBytes * (1 + groupTriangles.size()) +
+    const size_t bound = 4 * (10 + 2 * sources.size()) + mapBytes + kMaxVarintBytes * (1 + groupTriangles.size()) +
                          kMaxVarintBytes + (kMaxVarintBytes + 12) * missing.size() + 12 * static_cast<size_t>(normalCount) +
                          bytes_.size();
     std::unique_ptr<uint8_t[]> staging(new uint8_t[bound]);
@@ -240,6 +243,10 @@ int32_t LodRecordStream::write(GltfDocument& document, const std::vector<GltfPri
     put(static_cast<uint32_t>(sources.size()));
     put(static_cast<uint32_t>(holders_));
     put(flipV_ ? kLodRecordsFlipV : 0u);
+    const auto clamp = [](uint64_t v) { return static_cast<uint32_t>(v < 0xFFFFFFFFu ? v : 0xFFFFFFFFu); };
+    put(primitives_);
+    put(clamp(blockInts_));
+    put(clamp(blockFloats_));
     for (const auto& source : sources) {
         put(source.vertexCount);
         put(static_cast<uint32_t>(source.indexCount));

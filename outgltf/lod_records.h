@@ -10,7 +10,9 @@
 // zigzag-signed, f = little-endian float bits):
 //   u32 "LODR" (0x52444F4C), u32 version 2, u32 LOD vertex count,
 //   u32 LOD normal count, u32 glTF primitive count P, u32 holder count H,
-//   u32 flags (bit 0: TEXCOORD_0 holds (u, 1 - v));
+//   u32 flags (bit 0: TEXCOORD_0 holds (u, 1 - v)), u32 LOD primitive
+//   count, u32 index words and u32 texture coordinate floats the holders'
+//   blocks take (so that the import can make room once);
 //   P x (u32 vertex count, u32 index count) of the mesh's glTF primitives;
 //   then bytes:
 //   per glTF primitive: v k; k = 0: the LOD vertex of each of its vertices
@@ -124,6 +126,9 @@ private:
     const SubTreeNode& container_;
     const bool flipV_;
     int32_t holders_ = 0;
+    uint32_t primitives_ = 0;
+    uint64_t blockInts_ = 0;
+    uint64_t blockFloats_ = 0;
     // The holder whose fans are still being placed.
     const LodNode* pending_ = nullptr;
     const Primitive* pendingSides_[2] = {nullptr, nullptr};

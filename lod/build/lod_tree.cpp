@@ -66,10 +66,11 @@ void LodTree::append(LodTreeChain& chain, int32_t index) {
     chain.tail = index;
 }
 
-void LodTree::reserve(size_t nodes, size_t primitives, size_t poolInts) {
+void LodTree::reserve(size_t nodes, size_t primitives, size_t poolInts, size_t poolFloats) {
     nodes_.reserve(nodes_.size() + nodes);
     primitives_.reserve(primitives_.size() + primitives);
     ints_.reserve(ints_.size() + poolInts);
+    floats_.reserve(floats_.size() + poolFloats);
 }
 
 }  // namespace mevlo

@@ -126,7 +126,7 @@ public:
     size_t nodeCount() const { return nodes_.size(); }
     size_t primitiveTotal() const { return primitives_.size(); }
     // Room for what is about to be added (a hint only).
-    void reserve(size_t nodes, size_t primitives, size_t poolInts);
+    void reserve(size_t nodes, size_t primitives, size_t poolInts, size_t poolFloats = 0);
 
 private:
     std::vector<LodTreeNode> nodes_;
