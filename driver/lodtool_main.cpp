@@ -20,6 +20,8 @@ const char kUsage[] =
     "                            its buffers); see lodtool import --help\n"
     "  info MODEL.lod...         summarise what each model holds and whether it converts\n"
     "                            (--json for scripts, --all for every list entry)\n"
+    "  view MODEL.lod [OUT.html] write a web page that shows the model in 3-D with its\n"
+    "                            tree, switches and facts; see lodtool view --help\n"
     "\n"
     "Options:\n"
     "  --help                    show this help and exit\n"
@@ -46,6 +48,7 @@ int runLodtool(int argc, char** argv) {
     if (std::strcmp(command, "export") == 0) return mevlo::runExportCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "import") == 0) return mevlo::runImportCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "info") == 0) return mevlo::runInfoCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "view") == 0) return mevlo::runViewCommand(argc - 2, argv + 2);
     return usageError();
 }
 

@@ -2,7 +2,7 @@
 // non-empty line and leaves nothing behind; a scene it accepts holds only
 // what the mapping may trust (indices in range, finite positions, arrays of
 // matching lengths, a forest of nodes); and the mapping either makes a LOD
-// file the loader reads without damage or says why it could not.
+// file the loader reads whole or says why it could not.
 #pragma once
 
 #include <cmath>
@@ -84,8 +84,12 @@ inline std::string checkImport(const uint8_t* data, size_t size) {
     mevlo::LodModel model;
     model.loadBytes(lod.data(), lod.size());
     if (model.root == nullptr) return "the LOD file made does not load";
+    // Primitive records come back from the extras word for word, so a type
+    // word the loader does not know can come back too (it reads past it);
+    // a node it cannot build, nesting it refuses or a table outside the
+    // file would be damage the import made.
     const mevlo::LoadProblems& damage = model.problems;
-    if (damage.typeOutOfRange + damage.nestingTooDeep + damage.unknownPrimitiveTypes + damage.unreadableTables != 0)
+    if (damage.typeOutOfRange + damage.nestingTooDeep + damage.unreadableTables != 0)
         return "the LOD file made loads with damage";
     return "";
 }

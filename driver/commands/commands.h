@@ -16,5 +16,8 @@ int runImportCommand(int argc, char** argv);
 // lodtool info [--json] [--all] MODEL.lod...; argv holds the arguments
 // after the command word.
 int runInfoCommand(int argc, char** argv);
+// lodtool view [--textures PATTERN] MODEL.lod [OUT.html]; argv holds the
+// arguments after the command word.
+int runViewCommand(int argc, char** argv);
 
 }  // namespace mevlo

@@ -13,6 +13,7 @@
 
 #include "driver/commands/commands.h"
 #include "driver/commands/batch_run.h"
+#include "driver/commands/model_gltf.h"
 #include "io/atomic_output.h"
 #include "io/input_file.h"
 #include "lod/lod_model.h"
@@ -167,25 +168,6 @@ bool parseArguments(int argc, char** argv, ExportSettings& settings, std::string
     return true;
 }
 
-void printLoss(int64_t count, const char* what, const char* why) {
-    if (count > 0) std::printf("%s dropped: %lld (%s)\n", what, static_cast<long long>(count), why);
-}
-
-void printGltfLosses(const GltfExportReport& report) {
-    printLoss(report.facesOutOfRange, "Faces", "vertex index out of range");
-    printLoss(report.facesNotFinite, "Faces", "position not finite");
-    printLoss(report.pointsOutOfRange, "Points", "vertex index out of range");
-    printLoss(report.pointsNotFinite, "Points", "position not finite");
-    printLoss(report.segmentsOutOfRange, "Line segments", "vertex index out of range");
-    printLoss(report.segmentsNotFinite, "Line segments", "position not finite");
-    if (report.transformsReplaced > 0)
-        std::printf("Transforms replaced: %lld (not finite, written as the identity)\n",
-                    static_cast<long long>(report.transformsReplaced));
-    if (report.texCoordsReplaced > 0)
-        std::printf("Texture coordinates replaced: %lld (not finite, written as 0)\n",
-                    static_cast<long long>(report.texCoordsReplaced));
-}
-
 bool export3ds(const LodModel& model, const std::string& outPath, Totals& totals, std::string& error) {
     Scene3ds scene;
     ConversionState conversion(scene);
@@ -218,25 +200,11 @@ bool export3ds(const LodModel& model, const std::string& outPath, Totals& totals
 
 bool exportGltf(LodModel& model, int64_t inputBytes, const std::string& outPath, Format format,
                 const GltfExportOptions& baseOptions, Totals& totals, std::string& error) {
-    GltfExportOptions options = baseOptions;
-    options.elementLimit = gltfElementLimit(inputBytes);
     GltfDocument document;
     GltfExportReport report;
-    const bool built = buildGltf(model.root.get(), options, document, report);
-    if (!model.input().intact()) {
-        error = InputFile::kLostReason;
-        return false;
-    }
-    if (!built) {
-        error = report.failure;
-        return false;
-    }
-    printGltfLosses(report);
-    // The document holds copies of everything it needs.
-    model.release();
+    if (!buildModelGltf(model, inputBytes, baseOptions, document, report, error)) return false;
     if (format == Format::Glb) {
-        const std::string json = encodeGltfJson(document, "");
-        const std::vector<uint8_t> head = encodeGlbHead(json, static_cast<size_t>(document.binSize));
+        const std::vector<uint8_t> head = glbHeadOf(document);
         std::vector<OutputPiece> pieces = {{head.data(), head.size()}};
         for (const auto& block : document.binBlocks) pieces.push_back({block.data(), block.size()});
         if (!writeOutputPieces(outPath, pieces, error)) return false;
