@@ -160,9 +160,9 @@ void addMeshPrimitives(ImportContext& context, int32_t container, const GltfScen
                 int32_t* vertices = tree.ints(p.vertices);
                 for (int k = 0; k < 3; ++k) vertices[k] = corner[k];
                 if (bits & PRIM_COLORS)
-                    for (int k = 0; k < 3; ++k) tree.ints(p.colors)[k] = look.color;
+                    for (int k = 0; k < 3; ++k) tree.ints(p.colors())[k] = look.color;
                 if (bits & PRIM_NORMALS)
-                    for (int k = 0; k < 3; ++k) tree.ints(p.normals)[k] = corner[k];
+                    for (int k = 0; k < 3; ++k) tree.ints(p.normals())[k] = corner[k];
                 if (bits & PRIM_TEXTURE) {
                     float* uv = tree.floats(p.texCoords);
                     for (int k = 0; k < 3; ++k) {

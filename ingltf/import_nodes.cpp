@@ -171,6 +171,13 @@ public:
 
     bool failed() const { return !c_.report.failure.empty(); }
 
+    // Triangles the export's records brought back (the mesh path counts its own).
+    int64_t recordTriangles() const {
+        int64_t total = 0;
+        for (const auto& reader : readers_) total += reader->triangles();
+        return total;
+    }
+
     // The LOD tree's top chain.
     LodTreeChain top() {
         const auto& roots = c_.scene.roots;
@@ -178,7 +185,7 @@ public:
         LodTreeChain chain;
         if (!sorted.empty() && typeOf(node(sorted[0])).type == "Root") {
             LodRecordReader* stream = nullptr;
-            const int32_t root = visit(sorted[0], LodAffine{}, 0, &stream, nullptr);
+            const int32_t root = visit(sorted[0], LodAffine{}, 0, &stream, nullptr, nullptr);
             if (root >= 0) c_.tree.append(chain, root);
             const nlohmann::json* lod = lodExtras(node(sorted[0]).extras);
             std::vector<int32_t> rest(sorted.begin() + 1, sorted.end());
@@ -196,6 +203,16 @@ public:
 
 private:
     const GltfSceneNode& node(int32_t index) const { return c_.scene.nodes[static_cast<size_t>(index)]; }
+
+    // Appends the nodes of `more` (a chain of its own) to `chain`.
+    void appendChain(LodTreeChain& chain, const LodTreeChain& more) {
+        for (int32_t n = more.head; n >= 0;) {
+            const int32_t following = c_.tree.node(n).next;
+            c_.tree.node(n).next = -1;
+            c_.tree.append(chain, n);
+            n = following;
+        }
+    }
 
     // Children in the order their `order` extras give (a tool may have
     // sorted them by name), the others after them as they come.
@@ -259,8 +276,10 @@ private:
                 if (type == "Child") {
                     if (next >= children.size()) continue;
                     LodRecordReader* own = nullptr;
-                    const int32_t lod = visit(children[next++], pending, depth + 1, &own, stream);
+                    LodTreeChain after;
+                    const int32_t lod = visit(children[next++], pending, depth + 1, &own, stream, &after);
                     if (lod >= 0) c_.tree.append(chain, lod);
+                    appendChain(chain, after);
                     if (first && firstLends && own) stream = own;
                 } else if (type == "Primitives") {
                     // Without the records (a tool dropped the view) the
@@ -281,8 +300,10 @@ private:
         // Children the description does not name (added by hand, or no
         // description at all).
         for (; next < children.size() && !failed(); ++next) {
-            const int32_t lod = visit(children[next], pending, depth + 1, nullptr, stream);
+            LodTreeChain after;
+            const int32_t lod = visit(children[next], pending, depth + 1, nullptr, stream, &after);
             if (lod >= 0) c_.tree.append(chain, lod);
+            appendChain(chain, after);
         }
     }
 
@@ -356,7 +377,7 @@ private:
     // The LOD node of glTF node `index` (-1 for none); `ownStream` gets
     // the records view of a container.
     int32_t visit(int32_t index, const LodAffine& pendingIn, int depth, LodRecordReader** ownStream,
-                  LodRecordReader* enclosing) {
+                  LodRecordReader* enclosing, LodTreeChain* siblings) {
         if (depth > kMaxNestingDepth) {
             c_.report.failure = "Node tree deeper than " + std::to_string(kMaxNestingDepth) + " levels";
             return -1;
@@ -429,13 +450,17 @@ private:
         const std::vector<int32_t> kids = childrenWithout(host, host == index ? skip : -1);
         const nlohmann::json* chainItems = lod && lod->contains("chain") ? &(*lod)["chain"] : nullptr;
         buildChain(children, chainItems, lod, kids, childPending, depth, stream, false);
+        // Vertices past the limit went to further SubTrees, whose vertices
+        // are in the frame of the container's own. They follow the container
+        // as its siblings, in the same frame, unless its own vertices are
+        // moved by its transform (a DOF) or it has no siblings (the Root):
+        // then they are its last children. An XDOF's transform moves only
+        // what lies below it, so its overflow must not go there.
         if (!overflow.empty()) {
-            // Vertices past the limit: further SubTrees, after the children.
-            for (int32_t n = overflow.head; n >= 0;) {
-                const int32_t following = tree.node(n).next;
-                tree.node(n).next = -1;
-                tree.append(children, n);
-                n = following;
+            if (siblings && lodCode != NODE_DOF && lodCode != NODE_ROOT) {
+                appendChain(*siblings, overflow);
+            } else {
+                appendChain(children, overflow);
             }
         }
         tree.record(container).children = children;
@@ -446,10 +471,12 @@ private:
         LodTreeRecord& r = c_.tree.record(container);
         r.vertices.assign(static_cast<size_t>(stream.vertexCount()), Vec3{});
         for (size_t p = 0; p < mesh.primitives.size(); ++p) {
+            if (!stream.ownsMap(p)) continue;
             const GltfScenePrimitive& prim = mesh.primitives[p];
             const size_t count = prim.positions.size() / 3;
+            const float* positions = prim.positions.data();
             for (size_t j = 0; j < count; ++j)
-                r.vertices[stream.lodVertex(p, j)] = bake.point(lodVectorOf(&prim.positions[3 * j], c_.options.scale));
+                r.vertices[stream.lodVertex(p, j)] = bake.point(lodVectorOf(positions + 3 * j, c_.options.scale));
         }
         for (const auto& m : stream.missing) r.vertices[static_cast<size_t>(m.first)] = m.second;
         r.normals = stream.normals;
@@ -497,8 +524,10 @@ private:
                 buildChain(chain, bl && bl->contains("chain") ? &(*bl)["chain"] : nullptr, bl, sortedByOrder(bn.children),
                            inner, depth + 1, enclosing, true);
             } else {
-                const int32_t lodNode = visit(-b.second - 2, pending, depth + 1, nullptr, enclosing);
+                LodTreeChain after;
+                const int32_t lodNode = visit(-b.second - 2, pending, depth + 1, nullptr, enclosing, &after);
                 if (lodNode >= 0) c_.tree.append(chain, lodNode);
+                appendChain(chain, after);
             }
         }
         LodTreeRecord& r = c_.tree.record(sw);
@@ -518,9 +547,43 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Room for what the export's records will add, made once: the tree of a
+// large model would otherwise be copied as it grows. The records' claims
+// are believed only as far as the file's size could justify them.
+void makeRoomForRecords(ImportContext& context) {
+    const GltfScene& scene = context.scene;
+    uint64_t budget = 0;
+    for (const auto& view : scene.bufferViews) budget += view.size;
+    for (const auto& mesh : scene.meshes)
+        for (const auto& p : mesh.primitives) budget += p.indices.size();
+    std::vector<uint8_t> seen(scene.bufferViews.size(), 0);
+    LodRecordClaims total;
+    for (const GltfSceneNode& node : scene.nodes) {
+        const double view = extraNumber(lodExtras(node.extras), "records", -1);
+        if (!(view >= 0 && view < static_cast<double>(scene.bufferViews.size()))) continue;
+        const auto index = static_cast<size_t>(view);
+        if (seen[index]) continue;
+        seen[index] = 1;
+        const LodRecordClaims claims = lodRecordClaims(scene.bufferViews[index]);
+        total.holders += claims.holders;
+        total.primitives += claims.primitives;
+        total.ints += claims.ints;
+        total.floats += claims.floats;
+    }
+    const auto capped = [budget](uint64_t claim) { return static_cast<size_t>(claim < budget ? claim : budget); };
+    context.tree.reserve(capped(total.holders + scene.nodes.size()), capped(total.primitives), capped(total.ints),
+                         capped(total.floats));
+}
+
+}  // namespace
+
 bool mapGltfNodes(ImportContext& context, LodTreeChain& top) {
+    makeRoomForRecords(context);
     NodeMapper mapper(context);
     top = mapper.top();
+    context.report.triangles += mapper.recordTriangles();
     return context.report.failure.empty();
 }
 

@@ -198,7 +198,7 @@ bool GltfSceneBuilder::openContainer(const SubTreeNode& node, int32_t mesh) {
     if (meshes_.size() <= static_cast<size_t>(mesh)) meshes_.resize(static_cast<size_t>(mesh) + 1);
     OpenMesh& open = meshes_[static_cast<size_t>(mesh)];
     open.node = meshNode;
-    open.records = std::make_unique<LodRecordStream>(node);
+    open.records = std::make_unique<LodRecordStream>(node, options_.flipV);
     if (isStart) {
         JsonWriter after;
         writeLodChain(after, node.next.get(), false);
@@ -218,13 +218,14 @@ void GltfSceneBuilder::containerChildrenDone(const SubTreeNode&, int32_t) { pare
 void GltfSceneBuilder::closeContainer(const SubTreeNode&, int32_t mesh) {
     OpenMesh& open = meshes_[static_cast<size_t>(mesh)];
     std::vector<GltfPrimitiveSource> sources;
+    std::vector<int32_t> groupTriangles;
     if (open.builder) {
         if (finished_.size() <= static_cast<size_t>(mesh)) finished_.resize(static_cast<size_t>(mesh) + 1);
-        finished_[static_cast<size_t>(mesh)] = open.builder->finish(document_, sources);
+        finished_[static_cast<size_t>(mesh)] = open.builder->finish(document_, sources, groupTriangles);
         open.builder.reset();
     }
     if (open.records && open.records->worthWriting()) {
-        const int32_t view = open.records->write(document_, sources);
+        const int32_t view = open.records->write(document_, sources, groupTriangles);
         addField(document_.nodes[static_cast<size_t>(open.node)].lodExtras, "records", std::to_string(view));
         open.records.reset();
     }
@@ -328,7 +329,9 @@ bool GltfSceneBuilder::polygonFan(int32_t mesh, const Primitive& primitive, cons
     if (!withinLimit(static_cast<int64_t>(fan.kept.size()))) return false;
     const int32_t flags = primitive.flags();
     const TexCoordTable texCoords = (flags & PRIM_TEXTURE) ? primitive.texCoords() : TexCoordTable{};
-    builder->addFan(primitive, flags, fan, materialFor(primitive, flags, texCoords.present()), texCoords);
+    const FanPlacement placement =
+        builder->addFan(primitive, flags, fan, materialFor(primitive, flags, texCoords.present()), texCoords);
+    if (OpenMesh& open = meshes_[static_cast<size_t>(mesh)]; open.records) open.records->placeFan(primitive, placement);
     return true;
 }
 

@@ -118,8 +118,8 @@ private:
             for (int32_t i = 0; i < n && static_cast<size_t>(i) < from.size(); ++i) to[i] = from[static_cast<size_t>(i)];
         };
         copy(tree.ints(out.vertices), p.vertices);
-        if (bits & PRIM_COLORS) copy(tree.ints(out.colors), p.colors);
-        if (bits & PRIM_NORMALS) copy(tree.ints(out.normals), p.normals);
+        if (bits & PRIM_COLORS) copy(tree.ints(out.colors()), p.colors);
+        if (bits & PRIM_NORMALS) copy(tree.ints(out.normals()), p.normals);
         if (bits & PRIM_TEXTURE) {
             float* uv = tree.floats(out.texCoords);
             for (int32_t i = 0; i < n && static_cast<size_t>(i) < p.uv.size(); ++i) {

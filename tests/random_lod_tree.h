@@ -1,6 +1,9 @@
 // Random LOD trees for the round-trip tests: every node kind, nested.
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -15,7 +18,10 @@ namespace lodtest {
 // LitString and RCNode.
 class RandomLodTree {
 public:
-    explicit RandomLodTree(uint32_t seed) : random_(seed) {}
+    // awkward adds what only the export's records can carry: corners the
+    // mesh lacks, repeated planes, one-colour blocks, normals equal to the
+    // vertex indices, and texture coordinates the flip cannot give back.
+    explicit RandomLodTree(uint32_t seed, bool awkward = false) : random_(seed), awkward_(awkward) {}
 
     Node model() { return container(mevlo::NODE_ROOT, 0); }
 
@@ -47,11 +53,27 @@ private:
             const int start = pick(vertexCount);
             for (int i = 0; i < n; ++i) indices.push_back((start + i) % vertexCount);
         }
+        if (!awkward_) {
+            Prim p = prim(type, indices);
+            p.color = pick(200);
+            p.normal = pick(3);
+            p.textureId = pick(4);
+            p.polyData = {value(), value(), value(), value()};
+            return p;
+        }
+        // A corner the mesh lacks: the fan loses faces, the records keep the corners.
+        if (type >= 2 && pick(8) == 0) indices[static_cast<size_t>(pick(n))] = vertexCount + pick(3);
         Prim p = prim(type, indices);
         p.color = pick(200);
         p.normal = pick(3);
         p.textureId = pick(4);
-        p.polyData = {value(), value(), value(), value()};
+        // Planes repeat, as coplanar polygons share theirs.
+        p.polyData = pick(2) ? std::array<float, 4>{0, 0, 1, 0.5f} : std::array<float, 4>{value(), value(), value(), value()};
+        if (pick(3) == 0) std::fill(p.colors.begin(), p.colors.end(), pick(300) - 20);
+        if (pick(3) == 0) p.normals = indices;
+        // A v the export's flip does not give back exactly, and one that is not finite.
+        if (!p.uv.empty() && pick(4) == 0) p.uv[0][1] = 1e-9f;
+        if (!p.uv.empty() && pick(8) == 0) p.uv.back()[0] = std::nanf("");
         return p;
     }
 
@@ -117,6 +139,7 @@ private:
     }
 
     std::mt19937 random_;
+    bool awkward_ = false;
 };
 
 }  // namespace lodtest

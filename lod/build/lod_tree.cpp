@@ -17,25 +17,31 @@ int32_t LodTree::addNode(int32_t code) {
     return static_cast<int32_t>(nodes_.size() - 1);
 }
 
+size_t LodTreePrimitive::normals() const {
+    const size_t n = static_cast<size_t>(vertexCount);
+    return vertices + n + ((primitiveFlagsOf(type) & PRIM_COLORS) ? n : 0);
+}
+
 int32_t LodTree::addPrimitive(int32_t holder, int32_t type, int32_t vertexCount) {
     LodTreePrimitive p;
     p.type = type;
-    p.vertexCount = vertexCount;
     const int32_t bits = primitiveFlagsOf(type);
-    const size_t n = vertexCount > 0 ? static_cast<size_t>(vertexCount) : 0;
-    p.vertices = ints_.size();
-    ints_.resize(ints_.size() + n);
-    if (bits & PRIM_COLORS) {
-        p.colors = ints_.size();
-        ints_.resize(ints_.size() + n);
+    size_t n = vertexCount > 0 ? static_cast<size_t>(vertexCount) : 0;
+    const size_t ints = n * (1 + ((bits & PRIM_COLORS) ? 1 : 0) + ((bits & PRIM_NORMALS) ? 1 : 0));
+    const size_t floats = (bits & PRIM_TEXTURE) ? 2 * n : 0;
+    // Every pool entry takes four bytes of the file, which offsets of 32
+    // bits limit to 2 GiB: past that the tree cannot be written anyway.
+    constexpr size_t kPoolLimit = size_t{1} << 29;
+    if (ints > kPoolLimit - ints_.size() || floats > kPoolLimit - floats_.size() || ints_.size() > kPoolLimit) {
+        overfull_ = true;
+        n = 0;
     }
-    if (bits & PRIM_NORMALS) {
-        p.normals = ints_.size();
-        ints_.resize(ints_.size() + n);
-    }
+    p.vertexCount = static_cast<int32_t>(n);
+    p.vertices = static_cast<uint32_t>(ints_.size());
+    ints_.resize(ints_.size() + (n > 0 ? ints : 0));
     if (bits & PRIM_TEXTURE) {
-        p.texCoords = floats_.size();
-        floats_.resize(floats_.size() + 2 * n);
+        p.texCoords = static_cast<uint32_t>(floats_.size());
+        floats_.resize(floats_.size() + (n > 0 ? floats : 0));
     }
     primitives_.push_back(p);
     const auto index = static_cast<int32_t>(primitives_.size() - 1);
@@ -60,10 +66,11 @@ void LodTree::append(LodTreeChain& chain, int32_t index) {
     chain.tail = index;
 }
 
-void LodTree::reserve(size_t nodes, size_t primitives, size_t poolInts) {
+void LodTree::reserve(size_t nodes, size_t primitives, size_t poolInts, size_t poolFloats) {
     nodes_.reserve(nodes_.size() + nodes);
     primitives_.reserve(primitives_.size() + primitives);
     ints_.reserve(ints_.size() + poolInts);
+    floats_.reserve(floats_.size() + poolFloats);
 }
 
 }  // namespace mevlo

@@ -64,6 +64,7 @@ struct LodTreeRecord {
     std::array<uint8_t, 32> rcData{};
 };
 
+// A model may hold millions: 44 bytes each, its blocks in the tree's pools.
 struct LodTreePrimitive {
     int32_t type = 2;
     int32_t vertexCount = 0;
@@ -71,12 +72,15 @@ struct LodTreePrimitive {
     int32_t color = 0;
     int32_t normal = 0;
     int32_t textureId = 0;
-    // Where the blocks the type announces start: vertex, colour and normal
-    // indices in ints(), texture coordinates (u, v pairs) in floats().
-    size_t vertices = 0;
-    size_t colors = 0;
-    size_t normals = 0;
-    size_t texCoords = 0;
+    // Where the blocks the type announces start: vertex indices in ints(),
+    // the colour and normal indices the type has right after them, texture
+    // coordinates (u, v pairs) in floats(). The pools stay far below 2^32
+    // entries (see LodTree::overfull).
+    uint32_t vertices = 0;
+    uint32_t texCoords = 0;
+
+    size_t colors() const { return vertices + static_cast<size_t>(vertexCount); }
+    size_t normals() const;
 };
 
 struct LodTreeNode {
@@ -115,10 +119,14 @@ public:
     float* floats(size_t at) { return floats_.data() + at; }
     const float* floats(size_t at) const { return floats_.data() + at; }
 
+    // Whether primitives were asked for beyond what one LOD file can hold
+    // (they were given no blocks); such a tree is not written.
+    bool overfull() const { return overfull_; }
+
     size_t nodeCount() const { return nodes_.size(); }
     size_t primitiveTotal() const { return primitives_.size(); }
     // Room for what is about to be added (a hint only).
-    void reserve(size_t nodes, size_t primitives, size_t poolInts);
+    void reserve(size_t nodes, size_t primitives, size_t poolInts, size_t poolFloats = 0);
 
 private:
     std::vector<LodTreeNode> nodes_;
@@ -126,6 +134,7 @@ private:
     std::vector<LodTreePrimitive> primitives_;
     std::vector<int32_t> ints_;
     std::vector<float> floats_;
+    bool overfull_ = false;
 };
 
 // Record offsets (node-data relative) of the laid-out file, for callers

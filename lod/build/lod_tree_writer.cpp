@@ -246,8 +246,8 @@ private:
             textureBlock = slot(0);
         }
         block(vertexBlock, tree_.ints(p.vertices), p.vertexCount);
-        if (bits & PRIM_COLORS) block(colorBlock, tree_.ints(p.colors), p.vertexCount);
-        if (bits & PRIM_NORMALS) block(normalBlock, tree_.ints(p.normals), p.vertexCount);
+        if (bits & PRIM_COLORS) block(colorBlock, tree_.ints(p.colors()), p.vertexCount);
+        if (bits & PRIM_NORMALS) block(normalBlock, tree_.ints(p.normals()), p.vertexCount);
         if (bits & PRIM_TEXTURE) {
             patch(textureBlock);
             const int32_t n = p.vertexCount > 0 ? p.vertexCount : 0;
@@ -317,6 +317,7 @@ std::vector<int32_t> lodCreationOrder(const LodTree& tree, const LodTreeChain& c
 }
 
 std::vector<uint8_t> writeLodFile(const LodTree& tree, const LodTreeChain& top, LodTreeOffsets* offsets) {
+    if (tree.overfull()) return {};
     const std::vector<int32_t> codes = lodCreationOrder(tree, top);
     Layout<false> counting(tree, nullptr, nullptr);
     counting.chain(top);
