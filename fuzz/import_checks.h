@@ -12,6 +12,7 @@
 
 #include "ingltf/gltf_scene.h"
 #include "ingltf/gltf_to_lod.h"
+#include "common/message_sink.h"
 #include "lod/lod_model.h"
 
 namespace mevlofuzz {
@@ -82,7 +83,8 @@ inline std::string checkImport(const uint8_t* data, size_t size) {
         return "";
     }
     mevlo::LodModel model;
-    model.loadBytes(lod.data(), lod.size());
+    mevlo::MessageCount messages;
+    model.loadBytes(lod.data(), lod.size(), messages);
     if (model.root == nullptr) return "the LOD file made does not load";
     // Primitive records come back from the extras word for word, so a type
     // word the loader does not know can come back too (it reads past it);

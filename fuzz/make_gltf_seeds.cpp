@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fuzz/seed_models.h"
+#include "common/message_sink.h"
 #include "lod/lod_model.h"
 #include "outgltf/gltf_encoder.h"
 #include "outgltf/gltf_export.h"
@@ -39,7 +40,8 @@ std::string base64(const std::vector<uint8_t>& bytes) {
 // Both forms of one model; true when it exported (or could not be).
 bool writeSeeds(const std::string& dir, const std::string& name, const std::vector<uint8_t>& lod) {
     mevlo::LodModel model;
-    model.loadBytes(lod.data(), lod.size());
+    mevlo::MessageCount messages;
+    model.loadBytes(lod.data(), lod.size(), messages);
     mevlo::GltfExportOptions options;
     options.elementLimit = mevlo::gltfElementLimit(static_cast<int64_t>(lod.size()));
     mevlo::GltfDocument document;

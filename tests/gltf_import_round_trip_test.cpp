@@ -14,6 +14,7 @@
 
 #include "command_runner.h"
 #include "ingltf/gltf_scene.h"
+#include "common/message_sink.h"
 #include "lod/lod_model.h"
 #include "lod/node_type.h"
 #include "lod/subtree_node.h"
@@ -102,8 +103,8 @@ std::vector<Transform> transformsOf(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     mevlo::LodModel model;
-    model.printProblems = false;
-    model.loadBytes(std::move(bytes));
+    mevlo::MessageCount messages;
+    model.loadBytes(std::move(bytes), messages);
     std::vector<Transform> out;
     collectTransforms(model.root.get(), out);
     return out;
@@ -241,8 +242,8 @@ TEST(GltfImportRoundTrip, MeshesPastMaxVerticesSplitWhereTheirContainersTransfor
     // Every container holds at most four vertices.
     std::ifstream back(scratch.path() / "back.lod", std::ios::binary);
     mevlo::LodModel model;
-    model.printProblems = false;
-    model.loadBytes(std::vector<uint8_t>((std::istreambuf_iterator<char>(back)), std::istreambuf_iterator<char>()));
+    mevlo::MessageCount messages;
+    model.loadBytes(std::vector<uint8_t>((std::istreambuf_iterator<char>(back)), std::istreambuf_iterator<char>()), messages);
     int containers = 0;
     const std::function<void(const mevlo::LodNode*)> count = [&](const mevlo::LodNode* node) {
         for (; node; node = node->next.get()) {

@@ -19,6 +19,7 @@
 
 #include "ingltf/gltf_scene.h"
 #include "ingltf/gltf_to_lod.h"
+#include "common/message_sink.h"
 #include "lod/lod_model.h"
 #include "outgltf/gltf_encoder.h"
 #include "outgltf/gltf_export.h"
@@ -80,8 +81,8 @@ std::vector<Triangle> roundTripTriangles(const fs::path& file) {
         return triangles;
     }
     LodModel model;
-    model.printProblems = false;
-    model.loadBytes(std::move(lod));
+    mevlo::MessageCount messages;
+    model.loadBytes(std::move(lod), messages);
     GltfExportOptions options;
     options.elementLimit = gltfElementLimit(static_cast<int64_t>(model.file.size()));
     GltfDocument document;
