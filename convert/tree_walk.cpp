@@ -13,6 +13,7 @@ TreeWalkSink::~TreeWalkSink() = default;
 int64_t TreeWalkSink::fanFaceLimit() const { return std::numeric_limits<int64_t>::max(); }
 void TreeWalkSink::containerChildrenDone(const SubTreeNode&, int32_t) {}
 void TreeWalkSink::closeContainer(const SubTreeNode&, int32_t) {}
+bool TreeWalkSink::primitiveHolder(int32_t, const LodNode&) { return true; }
 bool TreeWalkSink::pointOrLinePrimitive(int32_t, const Primitive&, const LodNode&) { return true; }
 void TreeWalkSink::enterSwitch(const SwitchNode&) {}
 void TreeWalkSink::enterBranch(const SwitchNode&, int32_t) {}
@@ -25,14 +26,12 @@ bool isPointOrLinePrimitive(const Primitive& primitive) {
     return type == 0 || type == 1;
 }
 
-namespace {
-
-// Geometry codes that open a mesh when met inside a chain. A Root there is
-// not a container of this tree and contributes nothing.
 bool opensMeshInChain(int32_t code) {
     return code == NODE_SUBTREE || code == NODE_DOF || code == NODE_TRANSLATOR || code == NODE_SCALE ||
            code == NODE_XDOF;
 }
+
+namespace {
 
 // A fan's outcome depends only on its index block and on the size of the
 // mesh it goes into. Records that share one large block (many nodes naming
@@ -129,9 +128,11 @@ private:
             }
             case NODE_PT:
             case NODE_CP:
+                if (mesh >= 0 && !sink_.primitiveHolder(mesh, node)) return false;
                 return primitive(static_cast<const SinglePrimitiveNode&>(node).primitive(), mesh, node);
             case NODE_LP: {
                 const auto& pair = static_cast<const DblPolyNode&>(node);
+                if (mesh >= 0 && !sink_.primitiveHolder(mesh, node)) return false;
                 return primitive(pair.sideA(), mesh, node) && primitive(pair.sideB(), mesh, node);
             }
             case NODE_SLOT:

@@ -66,6 +66,9 @@ public:
     // and line primitives are reported again below.
     virtual bool polygonFan(int32_t mesh, const Primitive& primitive, const LodNode& holder,
                             const FanOutcome& fan) = 0;
+    // A PT, CP or LP node whose primitives go into `mesh`, before they are
+    // reported.
+    virtual bool primitiveHolder(int32_t mesh, const LodNode& holder);
     // A point (type 0) or line (type 1) primitive going into `mesh`.
     virtual bool pointOrLinePrimitive(int32_t mesh, const Primitive& primitive, const LodNode& holder);
 
@@ -84,6 +87,10 @@ public:
 // has its chain walked with no mesh, so primitives there add nothing.
 // False when the sink stopped the walk.
 bool walkTree(const LodNode* start, TreeWalkSink& sink);
+
+// Geometry codes that open a mesh when met inside a chain (a Root there is
+// not a container of the tree and contributes nothing).
+bool opensMeshInChain(int32_t code);
 
 // Treats a primitive as a point or line primitive (types 0 and 1).
 bool isPointOrLinePrimitive(const Primitive& primitive);

@@ -1,4 +1,4 @@
-// lodtool: inspection and repacking of LOD models.
+// lodtool: inspection, repacking, export and import of LOD models.
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +16,8 @@ const char kUsage[] =
     "  repack IN.lod OUT.lod     read IN.lod and write it again, compacted, as OUT.lod\n"
     "  export MODEL.lod OUT      write MODEL.lod as OUT.glb, OUT.gltf (+ OUT.bin) or OUT.3ds;\n"
     "                            see lodtool export --help for batches and options\n"
+    "  import MODEL.glb OUT.lod  make a LOD model of a glTF 2.0 file (.glb, or .gltf with\n"
+    "                            its buffers); see lodtool import --help\n"
     "  info MODEL.lod...         summarise what each model holds and whether it converts\n"
     "                            (--json for scripts, --all for every list entry)\n"
     "  view MODEL.lod [OUT.html] write a web page that shows the model in 3-D with its\n"
@@ -47,6 +49,7 @@ int runLodtool(int argc, char** argv) {
         return argc == 4 ? mevlo::runRepackCommand(argv[2], argv[3]) : usageError();
     }
     if (std::strcmp(command, "export") == 0) return mevlo::runExportCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "import") == 0) return mevlo::runImportCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "info") == 0) return mevlo::runInfoCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "view") == 0) return mevlo::runViewCommand(argc - 2, argv + 2);
     std::fprintf(stderr, "lodtool: unknown command '%s'\n", command);

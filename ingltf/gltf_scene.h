@@ -15,6 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "ingltf/gltf_array.h"
 #include "io/input_file.h"
 
 namespace mevlo {
@@ -32,15 +33,19 @@ enum class GltfMode : int32_t {
 
 struct GltfScenePrimitive {
     GltfMode mode = GltfMode::Triangles;
-    // Three floats per vertex, in glTF axes, all finite.
-    std::vector<float> positions;
+    // Three floats per vertex, in glTF axes, all finite. The arrays view
+    // memory the scene holds (see gltf_array.h): primitives naming the same
+    // accessor share it, so the mapping should not assume a primitive uses
+    // every vertex of its table.
+    GltfArray<float> positions;
     // Three floats per vertex, or empty when the primitive has no NORMAL.
-    std::vector<float> normals;
+    // Normals and texture coordinates are as stored: not checked finite.
+    GltfArray<float> normals;
     // Two floats per vertex (TEXCOORD_0 as stored: origin top left), or empty.
-    std::vector<float> texCoords;
+    GltfArray<float> texCoords;
     // Vertex indices in the order the mode reads them, each < vertex count.
     // A primitive without an index accessor gets 0, 1, 2, ...
-    std::vector<uint32_t> indices;
+    GltfArray<uint32_t> indices;
     int32_t material = -1;
     nlohmann::json extras;  // null when absent
 };
@@ -62,7 +67,7 @@ struct GltfSceneMaterial {
 
 struct GltfSceneImage {
     std::string name;
-    std::string uri;  // empty for an image in a buffer view
+    std::string uri;  // empty for an image in a buffer view or a data: URI
 };
 
 struct GltfSceneNode {
@@ -101,6 +106,12 @@ struct GltfScene {
     // not copied) and the buffers read from other files or data: URIs.
     InputFile file;
     std::vector<std::vector<uint8_t>> buffers;
+    // External buffer files, mapped as the file itself is.
+    std::vector<InputFile> bufferFiles;
+    // Accessors decoded once (other component types, strides, sparse
+    // substitution, widened indices) that the primitives' arrays view.
+    std::vector<std::vector<float>> decodedFloats;
+    std::vector<std::vector<uint32_t>> decodedIndices;
     // What the file holds that the import leaves out: "cameras", "skins",
     // "animations", "morph targets", "lights", each at most once.
     std::vector<std::string> ignored;

@@ -15,6 +15,7 @@ void AppendArray<T>::grow(size_t n) {
     capacity_ = capacity;
 }
 
+template class AppendArray<uint8_t>;
 template class AppendArray<float>;
 template class AppendArray<int32_t>;
 template class AppendArray<uint32_t>;

@@ -24,6 +24,10 @@ public:
         return at;
     }
     void push(T value) { *extend(1) = value; }
+    // Gives back the end of room taken with extend but not filled.
+    void shrinkTo(size_t size) {
+        if (size < size_) size_ = size;
+    }
 
     T& operator[](size_t i) { return items_[i]; }
     const T& operator[](size_t i) const { return items_[i]; }
@@ -41,6 +45,7 @@ private:
     size_t capacity_ = 0;
 };
 
+extern template class AppendArray<uint8_t>;
 extern template class AppendArray<float>;
 extern template class AppendArray<int32_t>;
 extern template class AppendArray<uint32_t>;

@@ -1,9 +1,12 @@
 #include "outgltf/gltf_builder.h"
 
+#include <cstdint>
+
 #include "common/json_writer.h"
 #include "common/mesh_name.h"
 #include "lod/control_nodes.h"
 #include "lod/primitive.h"
+#include "outgltf/lod_chain.h"
 #include "lod/subtree_node.h"
 #include "lod/transform_nodes.h"
 
@@ -84,8 +87,20 @@ std::string containerExtras(const SubTreeNode& node) {
         default:
             break;
     }
+    json.key("chain");
+    writeLodChain(json, node.firstChild.get(), false);
     json.endObject();
     return json.text();
+}
+
+// Adds `"name": value` at the end of a JSON object's text.
+void addField(std::string& object, const char* name, const std::string& value) {
+    object.pop_back();
+    object += ",\"";
+    object += name;
+    object += "\":";
+    object += value;
+    object += '}';
 }
 
 std::string simpleExtras(const char* type, int32_t offset) {
@@ -143,6 +158,8 @@ int32_t GltfSceneBuilder::addTransformNodes(const std::string& name, const std::
 }
 
 bool GltfSceneBuilder::openContainer(const SubTreeNode& node, int32_t mesh) {
+    // The start container: its siblings stand beside it at the top.
+    const bool isStart = mesh == 0 && parents_.empty();
     int32_t meshNode = -1;
     int32_t childParent = -1;
     switch (node.type) {
@@ -181,6 +198,12 @@ bool GltfSceneBuilder::openContainer(const SubTreeNode& node, int32_t mesh) {
     if (meshes_.size() <= static_cast<size_t>(mesh)) meshes_.resize(static_cast<size_t>(mesh) + 1);
     OpenMesh& open = meshes_[static_cast<size_t>(mesh)];
     open.node = meshNode;
+    open.records = std::make_unique<LodRecordStream>(node, options_.flipV);
+    if (isStart) {
+        JsonWriter after;
+        writeLodChain(after, node.next.get(), false);
+        addField(document_.nodes[static_cast<size_t>(meshNode)].lodExtras, "after", after.text());
+    }
     if (node.vertexCount > 0) {
         // Named like the 3DS object of the same container.
         open.name = meshName(objectsNumbered_++);
@@ -194,10 +217,34 @@ void GltfSceneBuilder::containerChildrenDone(const SubTreeNode&, int32_t) { pare
 
 void GltfSceneBuilder::closeContainer(const SubTreeNode&, int32_t mesh) {
     OpenMesh& open = meshes_[static_cast<size_t>(mesh)];
-    if (!open.builder) return;
-    if (finished_.size() <= static_cast<size_t>(mesh)) finished_.resize(static_cast<size_t>(mesh) + 1);
-    finished_[static_cast<size_t>(mesh)] = open.builder->finish(document_);
-    open.builder.reset();
+    std::vector<GltfPrimitiveSource> sources;
+    std::vector<int32_t> groupTriangles;
+    if (open.builder) {
+        if (finished_.size() <= static_cast<size_t>(mesh)) finished_.resize(static_cast<size_t>(mesh) + 1);
+        finished_[static_cast<size_t>(mesh)] = open.builder->finish(document_, sources, groupTriangles);
+        open.builder.reset();
+    }
+    if (open.records && open.records->worthWriting()) {
+        const int32_t view = open.records->write(document_, sources, groupTriangles);
+        addField(document_.nodes[static_cast<size_t>(open.node)].lodExtras, "records", std::to_string(view));
+        open.records.reset();
+    }
+}
+
+bool GltfSceneBuilder::primitiveHolder(int32_t mesh, const LodNode& holder) {
+    OpenMesh& open = meshes_[static_cast<size_t>(mesh)];
+    if (!open.records) return true;
+    // The records repeat what the walk looks at, so they are bounded alike.
+    const int64_t words = LodRecordStream::holderWords(holder);
+    const int64_t limit = options_.elementLimit > INT64_MAX / 8 ? INT64_MAX : 8 * options_.elementLimit;
+    if (words > limit - recordWords_) {
+        report_.failure = "Model too large to export: its primitive records pass " + std::to_string(limit) +
+                          " words for a file of this size";
+        return false;
+    }
+    recordWords_ += words;
+    open.records->addHolder(holder);
+    return true;
 }
 
 void GltfSceneBuilder::finishMeshes() {
@@ -226,20 +273,30 @@ int32_t GltfSceneBuilder::materialFor(const Primitive& primitive, int32_t flags,
     const bool textured = (flags & PRIM_TEXTURE) != 0;
     const bool alpha = (flags & (PRIM_ALPHA | PRIM_TEXALPHA)) != 0;
     const bool clip = (flags & PRIM_CLIP) != 0;
-    // Untextured primitives without alpha or clip use the default material.
-    if (!textured && !alpha && !clip) return -1;
+    // A primitive of one colour other than 0 gets a material of that
+    // colour: tools that merge primitives by material (Blender) keep it
+    // there, where they drop the primitive's own extras.
+    int32_t color = 0;
+    if (!singleColorOf(primitive, flags, color)) color = 0;
+    // Untextured primitives of colour 0 without alpha or clip use the
+    // default material.
+    if (!textured && !alpha && !clip && color == 0) return -1;
     const int32_t texture = textured ? primitive.textureId() : -1;
     // An image can only be given to primitives with texture coordinates.
     const bool withImage = textured && withTexCoords && !options_.texturePattern.empty();
-    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(texture)) << 3) | (alpha ? 4u : 0u) |
-                         (clip ? 2u : 0u) | (withImage ? 1u : 0u);
+    const MaterialKey key{texture, color, (alpha ? 4u : 0u) | (clip ? 2u : 0u) | (withImage ? 1u : 0u)};
     const auto found = materials_.find(key);
     if (found != materials_.end()) return found->second;
 
     GltfMaterial material;
-    material.name = textured ? numbered("texture", texture) : std::string("untextured");
+    // "texture 3", "texture 3 color 5", "color 5", "untextured" (colour 0),
+    // then " alpha" and " clip".
+    material.name = textured ? numbered("texture", texture) : std::string();
+    if (color != 0) material.name += (textured ? " " : "") + numbered("color", color);
+    if (material.name.empty()) material.name = "untextured";
     if (alpha) material.name += " alpha";
     if (clip) material.name += " clip";
+    material.color = color;
     material.texture = texture;
     material.alpha = alpha;
     material.clip = clip;
@@ -272,7 +329,9 @@ bool GltfSceneBuilder::polygonFan(int32_t mesh, const Primitive& primitive, cons
     if (!withinLimit(static_cast<int64_t>(fan.kept.size()))) return false;
     const int32_t flags = primitive.flags();
     const TexCoordTable texCoords = (flags & PRIM_TEXTURE) ? primitive.texCoords() : TexCoordTable{};
-    builder->addFan(primitive, flags, fan, materialFor(primitive, flags, texCoords.present()), texCoords);
+    const FanPlacement placement =
+        builder->addFan(primitive, flags, fan, materialFor(primitive, flags, texCoords.present()), texCoords);
+    if (OpenMesh& open = meshes_[static_cast<size_t>(mesh)]; open.records) open.records->placeFan(primitive, placement);
     return true;
 }
 
@@ -308,6 +367,8 @@ void GltfSceneBuilder::enterBranch(const SwitchNode& node, int32_t branch) {
     json.field("type", "Switch branch");
     json.field("offset", node.branch(branch)->recordOffset);
     json.field("branch", branch);
+    json.key("chain");
+    writeLodChain(json, node.branch(branch), true);
     json.endObject();
     parents_.push_back(addNode(numbered(typeName(node.type), node.switchId) + " branch " + std::to_string(branch),
                                json.text()));

@@ -19,6 +19,7 @@
 #include "convert/tree_walk.h"
 #include "outgltf/gltf_document.h"
 #include "outgltf/gltf_export.h"
+#include "outgltf/lod_records.h"
 #include "outgltf/mesh_builder.h"
 #include "outgltf/vertex_tables.h"
 
@@ -33,6 +34,7 @@ public:
     void containerChildrenDone(const SubTreeNode& node, int32_t mesh) override;
     void closeContainer(const SubTreeNode& node, int32_t mesh) override;
     bool polygonFan(int32_t mesh, const Primitive& primitive, const LodNode& holder, const FanOutcome& fan) override;
+    bool primitiveHolder(int32_t mesh, const LodNode& holder) override;
     bool pointOrLinePrimitive(int32_t mesh, const Primitive& primitive, const LodNode& holder) override;
     void enterSwitch(const SwitchNode& node) override;
     void enterBranch(const SwitchNode& node, int32_t branch) override;
@@ -47,6 +49,8 @@ public:
 private:
     struct OpenMesh {
         std::unique_ptr<GltfMeshBuilder> builder;
+        // The container's primitive records (see lod_records.h).
+        std::unique_ptr<LodRecordStream> records;
         int32_t node = -1;
         std::string name;
     };
@@ -75,11 +79,28 @@ private:
     // records that share one large block of unusable indices cost work
     // without adding to the output.
     int64_t examined_ = 0;
+    // Words of primitive records written so far.
+    int64_t recordWords_ = 0;
     // 3DS object numbers: containers with vertices, in opening order.
     int32_t objectsNumbered_ = 0;
     GltfVertexTables vertexTables_;
-    // Material by texture number, alpha, clip and whether it has an image.
-    std::unordered_map<uint64_t, int32_t> materials_;
+    // Material by texture number, colour, alpha, clip and whether it has an image.
+    struct MaterialKey {
+        int32_t texture = -1;
+        int32_t color = 0;
+        uint32_t bits = 0;
+        bool operator==(const MaterialKey& other) const {
+            return texture == other.texture && color == other.color && bits == other.bits;
+        }
+    };
+    struct MaterialKeyHash {
+        size_t operator()(const MaterialKey& key) const {
+            const uint64_t word = (static_cast<uint64_t>(static_cast<uint32_t>(key.texture)) << 32) |
+                                  static_cast<uint32_t>(key.color);
+            return std::hash<uint64_t>()(word * 8 + key.bits);
+        }
+    };
+    std::unordered_map<MaterialKey, int32_t, MaterialKeyHash> materials_;
     std::map<int32_t, int32_t> images_;
 };
 

@@ -72,6 +72,8 @@ struct GltfMaterial {
     std::string name;
     // The LOD texture number, or -1 for an untextured material.
     int32_t texture = -1;
+    // The LOD colour index of every primitive that uses it; 0 is not written.
+    int32_t color = 0;
     bool alpha = false;
     bool clip = false;
     // Index into images, or -1.

@@ -31,7 +31,9 @@ void writeNumbers(JsonWriter& json, const char* name, std::initializer_list<doub
     json.endArray();
 }
 
-void writeNode(JsonWriter& json, const GltfNode& node) {
+// `order` is where the node stands among its siblings: tools that sort
+// siblings by name keep the extras, so the import can put them back.
+void writeNode(JsonWriter& json, const GltfNode& node, int32_t order) {
     json.beginObject();
     json.field("name", node.name);
     if (node.hasTransform) {
@@ -50,7 +52,10 @@ void writeNode(JsonWriter& json, const GltfNode& node) {
         json.key("extras");
         json.beginObject();
         json.key("lod");
-        json.rawValue(node.lodExtras);
+        std::string lod = node.lodExtras;
+        lod.pop_back();
+        lod += ",\"order\":" + std::to_string(order) + "}";
+        json.rawValue(lod);
         json.endObject();
     }
     json.endObject();
@@ -96,6 +101,7 @@ void writeMaterial(JsonWriter& json, const GltfMaterial& material) {
     }
     openLodExtras(json);
     if (material.texture >= 0) json.field("texture", material.texture);
+    if (material.color != 0) json.field("color", material.color);
     json.field("alpha", material.alpha);
     json.field("clip", material.clip);
     closeLodExtras(json);
@@ -169,7 +175,18 @@ std::string encodeGltfJson(const GltfDocument& document, const std::string& binU
     }
     json.endObject();
     json.endArray();
-    writeArray(json, "nodes", document.nodes, writeNode);
+    std::vector<int32_t> order(document.nodes.size(), 0);
+    for (size_t i = 0; i < document.sceneNodes.size(); ++i)
+        order[static_cast<size_t>(document.sceneNodes[i])] = static_cast<int32_t>(i);
+    for (const GltfNode& node : document.nodes)
+        for (size_t i = 0; i < node.children.size(); ++i)
+            order[static_cast<size_t>(node.children[i])] = static_cast<int32_t>(i);
+    if (!document.nodes.empty()) {
+        json.key("nodes");
+        json.beginArray();
+        for (size_t i = 0; i < document.nodes.size(); ++i) writeNode(json, document.nodes[i], order[i]);
+        json.endArray();
+    }
     writeArray(json, "meshes", document.meshes, [](JsonWriter& out, const GltfMesh& mesh) {
         out.beginObject();
         out.field("name", mesh.name);
@@ -195,7 +212,7 @@ std::string encodeGltfJson(const GltfDocument& document, const std::string& binU
         out.field("buffer", 0);
         out.field("byteOffset", view.offset);
         out.field("byteLength", view.length);
-        out.field("target", view.target);
+        if (view.target != 0) out.field("target", view.target);
         out.endObject();
     });
     if (document.binSize > 0) {

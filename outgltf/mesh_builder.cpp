@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/axes.h"
+#include "common/byte_order.h"
 #include "lod/primitive.h"
 #include "lod/subtree_node.h"
 #include "outgltf/append_array.h"
@@ -27,22 +28,6 @@ struct VertexKeyHash {
         return static_cast<size_t>(h);
     }
 };
-
-// The colour one LOD primitive (of the given flags) has throughout, if it
-// has one.
-bool singleColorOf(const Primitive& primitive, int32_t flags, int32_t& color) {
-    if (flags & PRIM_COLOR) {
-        color = primitive.colorIndex();
-        return true;
-    }
-    if (!(flags & PRIM_COLORS)) return false;
-    const Int32Table colors = primitive.colorIndices();
-    if (!colors.present() || colors.count() == 0) return false;
-    color = colors[0];
-    for (int32_t i = 1; i < colors.count(); ++i)
-        if (colors[i] != color) return false;
-    return true;
-}
 
 // Whether the glTF primitive's LOD primitives all had one and the same colour.
 struct ColorCover {
@@ -82,7 +67,22 @@ constexpr size_t kGroupsWithTables = 8;
 
 }  // namespace
 
+bool singleColorOf(const Primitive& primitive, int32_t flags, int32_t& color) {
+    if (flags & PRIM_COLOR) {
+        color = primitive.colorIndex();
+        return true;
+    }
+    if (!(flags & PRIM_COLORS)) return false;
+    const Int32Table colors = primitive.colorIndices();
+    if (!colors.present() || colors.count() == 0) return false;
+    color = colors[0];
+    for (int32_t i = 1; i < colors.count(); ++i)
+        if (colors[i] != color) return false;
+    return true;
+}
+
 struct GltfMeshBuilder::Group {
+    int32_t ordinal = 0;
     int32_t material = -1;
     bool withNormals = false;
     bool withTexCoords = false;
@@ -98,6 +98,8 @@ struct GltfMeshBuilder::Group {
     std::vector<int32_t> firstIndex;
     std::unordered_map<uint16_t, int32_t> firstIndexMet;
     AppendArray<int32_t> nextSame;
+    // The LOD vertex of each group vertex.
+    std::vector<uint16_t> source;
     std::unordered_map<VertexKey, uint32_t, VertexKeyHash> keyedIndex;
 
     AppendArray<uint32_t> triangles;
@@ -155,15 +157,25 @@ bool GltfMeshBuilder::usable(uint16_t index) const {
     return index < container_.vertexCount && finite_[index];
 }
 
-inline GltfMeshBuilder::Group& GltfMeshBuilder::groupFor(int32_t material, bool withNormals, bool withTexCoords) {
+inline GltfMeshBuilder::Group& GltfMeshBuilder::groupFor(int32_t material, bool withNormals, bool withTexCoords,
+                                                         int32_t& ordinal) {
     // Every polygon asks: the groups' keys lie side by side for the search.
     const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(material)) << 2) | (withNormals ? 2u : 0u) |
                          (withTexCoords ? 1u : 0u);
-    for (size_t i = 0; i < groupKeys_.size(); ++i)
-        if (groupKeys_[i] == key) return *groups_[i];
+    for (size_t i = 0; i < groupKeys_.size(); ++i) {
+        if (groupKeys_[i] == key) {
+            ordinal = static_cast<int32_t>(i);
+            return *groups_[i];
+        }
+    }
     const auto found = laterGroups_.find(key);
-    if (found != laterGroups_.end()) return *found->second;
-    return newGroup(key, material, withNormals, withTexCoords);
+    if (found != laterGroups_.end()) {
+        ordinal = found->second->ordinal;
+        return *found->second;
+    }
+    Group& group = newGroup(key, material, withNormals, withTexCoords);
+    ordinal = group.ordinal;
+    return group;
 }
 
 GltfMeshBuilder::Group& GltfMeshBuilder::newGroup(uint64_t key, int32_t material, bool withNormals,
@@ -175,6 +187,7 @@ GltfMeshBuilder::Group& GltfMeshBuilder::newGroup(uint64_t key, int32_t material
     } else {
         laterGroups_.emplace(key, &group);
     }
+    group.ordinal = static_cast<int32_t>(groups_.size() - 1);
     group.material = material;
     group.withNormals = withNormals;
     group.withTexCoords = withTexCoords;
@@ -190,6 +203,7 @@ inline int32_t GltfMeshBuilder::appendVertex(Group& group, uint16_t index, const
     if (normal) std::memcpy(group.normals.extend(3), normal, 3 * sizeof(float));
     if (texCoord) std::memcpy(group.texCoords.extend(2), texCoord, 2 * sizeof(float));
     group.nextSame.push(-1);
+    group.source.push_back(index);
     return static_cast<int32_t>(group.nextSame.size() - 1);
 }
 
@@ -240,8 +254,9 @@ uint32_t GltfMeshBuilder::listedVertexOf(Group& group, int32_t first, uint16_t i
     return added;
 }
 
-void GltfMeshBuilder::addFan(const Primitive& primitive, int32_t flags, const FanOutcome& fan, int32_t material,
-                             const TexCoordTable& texCoords) {
+FanPlacement GltfMeshBuilder::addFan(const Primitive& primitive, int32_t flags, const FanOutcome& fan,
+                                     int32_t material, const TexCoordTable& texCoords) {
+    FanPlacement placement;
     const bool singleNormal = (flags & PRIM_NORMAL) != 0;
     const int32_t singleNormalIndex = singleNormal ? primitive.normalIndex() : 0;
     const Int32Table normalIndices = (flags & PRIM_NORMALS) ? primitive.normalIndices() : Int32Table{};
@@ -250,13 +265,27 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, int32_t flags, const Fa
     if (!positions_) prepareVertices();
     if (withNormals && unitNormals_.empty()) prepareNormals();
     Group* group = nullptr;
+    // Whether the import can take the corners from the triangles, and their
+    // texture coordinates from TEXCOORD_0: every face of the fan kept, in
+    // order, and every v given back exactly by the flip.
+    const Int32Table stored = primitive.vertexIndices();
+    const int32_t n = stored.count();
+    bool whole = n >= 3 && static_cast<int64_t>(fan.kept.size()) == n - 2;
+    bool texCoordsExact = withTexCoords && n <= texCoords.count();
+    int32_t faceNumber = 0;
     for (const FanFace& face : fan.kept) {
         const uint16_t vertex[3] = {face.a, face.b, face.c};
         if (!usable(face.a) || !usable(face.b) || !usable(face.c)) {
             ++report_.facesNotFinite;
+            whole = false;
             continue;
         }
-        if (!group) group = &groupFor(material, withNormals, withTexCoords);
+        if (whole) {
+            whole = face.corner == faceNumber + 1 && stored.rawWord(0, 0) == face.a &&
+                    stored.rawWord(face.corner, 0) == face.b && stored.rawWord(face.corner + 1, 0) == face.c;
+        }
+        ++faceNumber;
+        if (!group) group = &groupFor(material, withNormals, withTexCoords, placement.group);
         const int32_t corner[3] = {0, face.corner, face.corner + 1};
         float normals[3][3];
         if (withNormals) {
@@ -282,13 +311,16 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, int32_t flags, const Fa
         float uvs[3][2] = {};
         if (withTexCoords) {
             for (int k = 0; k < 3; ++k) {
-                const TexCoord stored = texCoords[corner[k]];
-                const float v = options_.flipV ? 1.0f - stored.v : stored.v;
-                if (std::isfinite(stored.u) && std::isfinite(v)) {
-                    uvs[k][0] = stored.u;
+                const TexCoord st = texCoords[corner[k]];
+                const float v = options_.flipV ? 1.0f - st.v : st.v;
+                if (std::isfinite(st.u) && std::isfinite(v)) {
+                    uvs[k][0] = st.u;
                     uvs[k][1] = v;
+                    const float back = options_.flipV ? 1.0f - v : v;
+                    texCoordsExact = texCoordsExact && bitsOfFloat(back) == bitsOfFloat(st.v);
                 } else {
                     ++report_.texCoordsReplaced;
+                    texCoordsExact = false;
                 }
             }
         }
@@ -296,8 +328,12 @@ void GltfMeshBuilder::addFan(const Primitive& primitive, int32_t flags, const Fa
         for (int k = 0; k < 3; ++k)
             triangle[k] = vertexOf(*group, vertex[k], withNormals ? normals[k] : nullptr, withTexCoords ? uvs[k] : nullptr);
         ++report_.triangles;
+        ++placement.triangles;
     }
     if (group) group->triangleColor.add(primitive, flags);
+    placement.whole = whole && faceNumber == n - 2;
+    placement.texCoordsExact = placement.whole && texCoordsExact;
+    return placement;
 }
 
 void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
@@ -305,6 +341,7 @@ void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
     const Int32Table indices = primitive.vertexIndices();
     const auto low16 = [&indices](int32_t i) { return static_cast<uint16_t>(indices.rawWord(i, 0)); };
     const int32_t n = indices.count();
+    int32_t ordinal = -1;
     if (primitive.type() == 0) {
         Group* group = nullptr;
         for (int32_t i = 0; i < n; ++i) {
@@ -314,7 +351,7 @@ void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
             } else if (!finite_[index]) {
                 ++report_.pointsNotFinite;
             } else {
-                if (!group) group = &groupFor(-1, false, false);
+                if (!group) group = &groupFor(-1, false, false, ordinal);
                 group->points.push(vertexOf(*group, index, nullptr, nullptr));
                 ++report_.points;
             }
@@ -328,7 +365,7 @@ void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
     for (int32_t i = 0; i + 1 < n; ++i) {
         const uint16_t a = low16(i), b = low16(i + 1);
         if (!usable(a) || !usable(b)) continue;
-        if (!group) group = &groupFor(-1, false, false);
+        if (!group) group = &groupFor(-1, false, false, ordinal);
         group->lines.push(vertexOf(*group, a, nullptr, nullptr));
         group->lines.push(vertexOf(*group, b, nullptr, nullptr));
         ++report_.lineSegments;
@@ -345,8 +382,10 @@ void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
     }
 }
 
-std::vector<GltfPrimitive> GltfMeshBuilder::finish(GltfDocument& document) {
+std::vector<GltfPrimitive> GltfMeshBuilder::finish(GltfDocument& document, std::vector<GltfPrimitiveSource>& sources,
+                                                   std::vector<int32_t>& groupTriangles) {
     std::vector<GltfPrimitive> primitives;
+    groupTriangles.assign(groups_.size(), -1);
     for (auto& groupPtr : groups_) {
         Group& group = *groupPtr;
         if (group.vertexCount() == 0) continue;
@@ -357,14 +396,23 @@ std::vector<GltfPrimitive> GltfMeshBuilder::finish(GltfDocument& document) {
             shape.normal = document.addFloatAccessor(group.normals.data(), group.normals.size(), 3, false);
         if (group.withTexCoords)
             shape.texcoord = document.addFloatAccessor(group.texCoords.data(), group.texCoords.size(), 2, false);
-        // One glTF primitive per kind of element the group holds.
+        // One glTF primitive per kind of element the group holds; they
+        // share the group's vertices, whose LOD vertices the first one names.
+        const size_t mapOwner = sources.size();
         const auto addPrimitive = [&](const AppendArray<uint32_t>& indices, int32_t mode, const ColorCover& color) {
             if (indices.empty()) return;
             GltfPrimitive primitive = shape;
             primitive.mode = mode;
             primitive.indices = document.addIndexAccessor(indices.data(), indices.size(), group.vertexCount());
             color.applyTo(primitive);
+            if (mode == kGltfTriangles) groupTriangles[static_cast<size_t>(group.ordinal)] = static_cast<int32_t>(primitives.size());
             primitives.push_back(primitive);
+            GltfPrimitiveSource source;
+            source.indexCount = static_cast<int64_t>(indices.size());
+            source.vertexCount = group.vertexCount();
+            source.mapOwner = mapOwner;
+            if (sources.size() == mapOwner) source.lodVertex = std::move(group.source);
+            sources.push_back(std::move(source));
         };
         addPrimitive(group.triangles, kGltfTriangles, group.triangleColor);
         addPrimitive(group.points, kGltfPoints, group.pointColor);

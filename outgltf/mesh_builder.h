@@ -19,12 +19,17 @@
 #include "lod/packed_table.h"
 #include "outgltf/gltf_document.h"
 #include "outgltf/gltf_export.h"
+#include "outgltf/lod_records.h"
 #include "outgltf/vertex_tables.h"
 
 namespace mevlo {
 
 class Primitive;
 class SubTreeNode;
+
+// The colour one LOD primitive (of the given flags) has throughout, if it
+// has one.
+bool singleColorOf(const Primitive& primitive, int32_t flags, int32_t& color);
 
 class GltfMeshBuilder {
 public:
@@ -37,19 +42,23 @@ public:
     // The kept faces of a polygon's fan. `flags` are the primitive's,
     // `material` is the document's material index (or -1); `texCoords` is
     // the primitive's texture coordinate block when it is used, else absent.
-    void addFan(const Primitive& primitive, int32_t flags, const FanOutcome& fan, int32_t material,
-                const TexCoordTable& texCoords);
+    // Returns where its triangles went, for the primitive records.
+    FanPlacement addFan(const Primitive& primitive, int32_t flags, const FanOutcome& fan, int32_t material,
+                        const TexCoordTable& texCoords);
     // A point primitive's points, or a line primitive's segments.
     void addPointsOrLine(const Primitive& primitive);
 
     // Writes the accessors of every group into the document and returns the
-    // primitives (none when nothing was kept).
-    std::vector<GltfPrimitive> finish(GltfDocument& document);
+    // primitives (none when nothing was kept), and per primitive the LOD
+    // vertex of each of its vertices, and per group its TRIANGLES primitive
+    // (-1 for none).
+    std::vector<GltfPrimitive> finish(GltfDocument& document, std::vector<GltfPrimitiveSource>& sources,
+                                      std::vector<int32_t>& groupTriangles);
 
 private:
     struct Group;
 
-    Group& groupFor(int32_t material, bool withNormals, bool withTexCoords);
+    Group& groupFor(int32_t material, bool withNormals, bool withTexCoords, int32_t& ordinal);
     Group& newGroup(uint64_t key, int32_t material, bool withNormals, bool withTexCoords);
     // Index of the group vertex for LOD vertex `index` with the attributes.
     uint32_t vertexOf(Group& group, uint16_t index, const float* normal, const float* texCoord);

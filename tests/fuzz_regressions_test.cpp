@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fuzz/export_checks.h"
+#include "fuzz/import_checks.h"
 #include "fuzz/pipeline_checks.h"
 #include "fuzz/seed_models.h"
 
@@ -63,5 +64,16 @@ TEST(FuzzRegressions, EverySeedAndSampleConvertsListsAndRepacksSoundly) {
     for (const fs::path& file : filesIn(fs::path(MEVLO_SOURCE_DIR) / "samples")) {
         SCOPED_TRACE(file.filename().string());
         expectSoundInEveryCommand(readBytes(file));
+    }
+}
+
+TEST(FuzzRegressions, EverySavedGltfFindingImportsSoundly) {
+    for (const fs::path& file : filesIn(fs::path(MEVLO_SOURCE_DIR) / "fuzz" / "regressions" / "gltf")) {
+        SCOPED_TRACE(file.filename().string());
+        const std::vector<uint8_t> bytes = readBytes(file);
+        testing::internal::CaptureStdout();
+        const std::string problem = mevlofuzz::checkImport(bytes.data(), bytes.size());
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(problem, "");
     }
 }

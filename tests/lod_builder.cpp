@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/byte_order.h"
+#include "lod/build/lod_tree.h"
 #include "lod/primitive.h"
 
 namespace lodtest {
@@ -36,213 +37,97 @@ Node containerNode(int32_t code, std::vector<Vec3> vertices, Chain children) {
     return n;
 }
 
-class Layout {
+// The test tree as the core's tree; labelled nodes remember their index.
+class Converter {
 public:
-    std::vector<int32_t> words;
-    std::map<std::string, int32_t> offsets;
+    LodTree tree;
+    std::vector<std::pair<std::string, int32_t>> labels;
+    // Primitives whose stored count must differ, by primitive index.
+    std::vector<std::pair<int32_t, int32_t>> countOverrides;
 
-    int32_t position() const { return static_cast<int32_t>(words.size() * 4); }
-    void word(int32_t w) { words.push_back(w); }
-    void real(float f) { words.push_back(floatWord(f)); }
-    void vec(const Vec3& v) {
-        real(v.x);
-        real(v.y);
-        real(v.z);
+    LodTreeChain chain(const Chain& nodes) {
+        LodTreeChain c;
+        for (const Node& n : nodes) tree.append(c, node(n));
+        return c;
     }
-    size_t slot(int32_t placeholder) {
-        words.push_back(placeholder);
-        return words.size() - 1;
-    }
-    void patch(size_t slotIndex) { words[slotIndex] = position(); }
 
-    void chain(const Chain& nodes) {
-        for (size_t i = 0; i < nodes.size(); ++i) {
-            const size_t nextSlot = node(nodes[i]);
-            if (i + 1 < nodes.size()) patch(nextSlot);
+private:
+    int32_t node(const Node& n) {
+        const int32_t index = tree.addNode(n.code);
+        if (n.typeWord) tree.node(index).typeWord = *n.typeWord;
+        if (!n.label.empty()) labels.emplace_back(n.label, index);
+        if (n.code == NODE_PT || n.code == NODE_CP) {
+            primitive(index, n.prim);
+            return index;
         }
-    }
-
-    // Writes a child chain behind its slot when the chain exists.
-    void childChain(size_t slotIndex, const Chain& nodes) {
-        if (nodes.empty()) return;
-        patch(slotIndex);
-        chain(nodes);
-    }
-
-    void vectorTable(size_t slotIndex, const std::vector<Vec3>& table) {
-        if (table.empty()) {
-            words[slotIndex] = 0;
-            return;
+        if (n.code == NODE_LP) {
+            primitive(index, n.prim);
+            primitive(index, n.sideB);
+            return index;
         }
-        patch(slotIndex);
-        for (const Vec3& v : table) vec(v);
+        LodTreeRecord& r = tree.record(index);
+        r.vertices = n.vertices;
+        r.normals = n.normals;
+        r.opaqueA = n.opaqueA;
+        r.opaqueB = n.opaqueB;
+        r.textures = n.textures;
+        r.script = n.script;
+        r.dofId = n.dofId;
+        r.rotation = n.rotation;
+        r.translation = n.translation;
+        r.minimum = n.minimum;
+        r.maximum = n.maximum;
+        r.multiplier = n.multiplier;
+        r.opaqueValue = n.opaqueValue;
+        r.flags = n.flags;
+        r.vector = n.vector;
+        r.opaqueVector = n.opaqueVector;
+        r.position = n.position;
+        r.slotId = n.slotId;
+        r.switchId = n.switchId;
+        r.plane = n.plane;
+        r.specialType = n.specialType;
+        r.rcType = n.rcType;
+        r.rcData = n.rcData;
+        // Children after the record's own fields: the record may move as
+        // the tree grows.
+        const LodTreeChain children = chain(n.children);
+        std::vector<LodTreeChain> branches;
+        for (const Chain& b : n.branches) branches.push_back(chain(b));
+        const LodTreeChain a = chain(n.branchA);
+        const LodTreeChain b = chain(n.branchB);
+        LodTreeRecord& again = tree.record(index);
+        again.children = children;
+        again.branches = std::move(branches);
+        again.branchA = a;
+        again.branchB = b;
+        return index;
     }
 
-    // Returns the index of the node's next-sibling slot.
-    size_t node(const Node& n) {
-        if (!n.label.empty()) offsets[n.label] = position();
-        word(n.typeWord ? *n.typeWord : NodeTypeTable[isKnownNodeType(n.code) ? n.code : 0].typeWord);
-        const size_t nextSlot = slot(-1);
-        switch (n.code) {
-            case NODE_SUBTREE:
-            case NODE_ROOT:
-            case NODE_DOF:
-            case NODE_TRANSLATOR:
-            case NODE_SCALE:
-            case NODE_XDOF: geometry(n); break;
-            case NODE_SLOT:
-                for (float e : n.rotation) real(e);
-                vec(n.position);
-                word(n.slotId);
-                break;
-            case NODE_SWITCH:
-            case NODE_XSWITCH: switchRecord(n); break;
-            case NODE_SPLIT: {
-                for (float p : n.plane) real(p);
-                const size_t a = slot(-1);
-                const size_t b = slot(-1);
-                childChain(a, n.branchA);
-                childChain(b, n.branchB);
-                break;
-            }
-            case NODE_SPECIALX: {
-                const size_t table = slot(0);
-                word(static_cast<int32_t>(n.vertices.size()));
-                word(n.specialType);
-                const size_t child = slot(-1);
-                childChain(child, n.children);
-                vectorTable(table, n.vertices);
-                break;
-            }
-            case NODE_RCNODE:
-                word(n.rcType);
-                for (size_t i = 0; i < 32; i += 4) word(loadI32LE(n.rcData.data() + i));
-                break;
-            case NODE_PT:
-            case NODE_CP: {
-                const size_t p = slot(-1);
-                patch(p);
-                primitive(n.prim);
-                break;
-            }
-            case NODE_LP: {
-                const size_t a = slot(-1);
-                const size_t b = slot(-1);
-                patch(a);
-                primitive(n.prim);
-                patch(b);
-                primitive(n.sideB);
-                break;
-            }
-            default: break;  // LitString and unknown codes: the head alone
-        }
-        return nextSlot;
-    }
-
-    void geometry(const Node& n) {
-        const size_t vertexTable = slot(0);
-        word(static_cast<int32_t>(n.vertices.size()));
-        word(n.opaqueA);
-        word(n.opaqueB);
-        const size_t normalTable = slot(0);
-        word(static_cast<int32_t>(n.normals.size()));
-        const size_t child = slot(-1);
-        size_t textureTable = 0;
-        switch (n.code) {
-            case NODE_ROOT:
-                textureTable = slot(0);
-                word(static_cast<int32_t>(n.textures.size()));
-                word(n.script);
-                break;
-            case NODE_DOF:
-                word(n.dofId);
-                for (float e : n.rotation) real(e);
-                vec(n.translation);
-                break;
-            case NODE_TRANSLATOR:
-            case NODE_SCALE:
-                word(n.dofId);
-                real(n.minimum);
-                real(n.maximum);
-                real(n.multiplier);
-                real(n.opaqueValue);
-                word(n.flags);
-                vec(n.vector);
-                if (n.code == NODE_SCALE) vec(n.opaqueVector);
-                break;
-            case NODE_XDOF:
-                word(n.dofId);
-                real(n.minimum);
-                real(n.maximum);
-                real(n.multiplier);
-                real(n.opaqueValue);
-                word(n.flags);
-                for (float e : n.rotation) real(e);
-                vec(n.translation);
-                break;
-            default: break;
-        }
-        childChain(child, n.children);
-        vectorTable(vertexTable, n.vertices);
-        vectorTable(normalTable, n.normals);
-        if (n.code == NODE_ROOT) {
-            if (n.textures.empty()) {
-                words[textureTable] = 0;
-            } else {
-                patch(textureTable);
-                for (int32_t t : n.textures) word(t);
-            }
-        }
-    }
-
-    void switchRecord(const Node& n) {
-        word(n.switchId);
-        if (n.code == NODE_XSWITCH) word(n.flags);
-        word(static_cast<int32_t>(n.branches.size()));
-        const size_t tableSlot = slot(0);
-        patch(tableSlot);
-        std::vector<size_t> branchSlots;
-        for (size_t i = 0; i < n.branches.size(); ++i) branchSlots.push_back(slot(-1));
-        for (size_t i = 0; i < n.branches.size(); ++i) childChain(branchSlots[i], n.branches[i]);
-    }
-
-    void intBlock(size_t slotIndex, const std::vector<int32_t>& values) {
-        patch(slotIndex);
-        for (int32_t v : values) word(v);
-    }
-
-    void primitive(const Prim& p) {
+    void primitive(int32_t holder, const Prim& p) {
+        const auto n = static_cast<int32_t>(p.vertices.size());
+        const int32_t index = tree.addPrimitive(holder, p.type, n);
+        LodTreePrimitive& out = tree.primitive(index);
+        out.polyData = p.polyData;
+        out.color = p.color;
+        out.normal = p.normal;
+        out.textureId = p.textureId;
         const int32_t bits = primitiveFlagsOf(p.type);
-        word(p.type);
-        word(p.countOverride ? *p.countOverride : static_cast<int32_t>(p.vertices.size()));
-        const size_t vertexBlock = slot(0);
-        if (bits & PRIM_POLYDATA)
-            for (float f : p.polyData) real(f);
-        size_t colorBlock = 0, normalBlock = 0, textureBlock = 0;
-        if (bits & PRIM_COLORS) {
-            colorBlock = slot(0);
-        } else if (bits & PRIM_COLOR) {
-            word(p.color);
-        }
-        if (bits & PRIM_NORMALS) {
-            normalBlock = slot(0);
-        } else if (bits & PRIM_NORMAL) {
-            word(p.normal);
-        }
+        // Blocks shorter than the vertices read as zeros, as before.
+        const auto copy = [n](int32_t* to, const std::vector<int32_t>& from) {
+            for (int32_t i = 0; i < n && static_cast<size_t>(i) < from.size(); ++i) to[i] = from[static_cast<size_t>(i)];
+        };
+        copy(tree.ints(out.vertices), p.vertices);
+        if (bits & PRIM_COLORS) copy(tree.ints(out.colors()), p.colors);
+        if (bits & PRIM_NORMALS) copy(tree.ints(out.normals()), p.normals);
         if (bits & PRIM_TEXTURE) {
-            word(p.textureId);
-            textureBlock = slot(0);
-        }
-        intBlock(vertexBlock, p.vertices);
-        if (bits & PRIM_COLORS) intBlock(colorBlock, p.colors);
-        if (bits & PRIM_NORMALS) intBlock(normalBlock, p.normals);
-        if (bits & PRIM_TEXTURE) {
-            patch(textureBlock);
-            for (const auto& uv : p.uv) {
-                real(uv[0]);
-                real(uv[1]);
+            float* uv = tree.floats(out.texCoords);
+            for (int32_t i = 0; i < n && static_cast<size_t>(i) < p.uv.size(); ++i) {
+                uv[2 * i] = p.uv[static_cast<size_t>(i)][0];
+                uv[2 * i + 1] = p.uv[static_cast<size_t>(i)][1];
             }
         }
+        if (p.countOverride) countOverrides.emplace_back(index, *p.countOverride);
     }
 };
 
@@ -385,15 +270,24 @@ Node lp(Prim sideA, Prim sideB) {
 }
 
 BuiltLod buildLod(const Chain& rootChain, const BuildOptions& options) {
-    Layout layout;
-    layout.chain(rootChain);
+    Converter converter;
+    const LodTreeChain top = converter.chain(rootChain);
+    LodTreeOffsets offsets;
+    std::vector<uint8_t> core = writeLodFile(converter.tree, top, &offsets);
     BuiltLod built;
-    built.offsets = std::move(layout.offsets);
+    const int64_t coreBase = 4 + 4 * static_cast<int64_t>(loadI32LE(core.data()));
+    for (const auto& label : converter.labels)
+        built.offsets[label.first] = offsets.nodes[static_cast<size_t>(label.second)];
     built.typeTable = options.typeTable ? *options.typeTable : creationOrder(rootChain);
     const int32_t count = options.nodeCount ? *options.nodeCount : static_cast<int32_t>(built.typeTable.size());
-    built.bytes = rawLod(built.typeTable, layout.words);
-    putInt32(built.bytes, 0, count);
     built.dataBase = 4 + 4 * static_cast<int64_t>(built.typeTable.size());
+    built.bytes.resize(static_cast<size_t>(built.dataBase) + (core.size() - static_cast<size_t>(coreBase)));
+    putInt32(built.bytes, 0, count);
+    for (size_t i = 0; i < built.typeTable.size(); ++i)
+        putInt32(built.bytes, 4 + 4 * static_cast<int64_t>(i), built.typeTable[i]);
+    std::memcpy(built.bytes.data() + built.dataBase, core.data() + coreBase, core.size() - static_cast<size_t>(coreBase));
+    for (const auto& o : converter.countOverrides)
+        built.setInt32(offsets.primitives[static_cast<size_t>(o.first)] + 4, o.second);
     return built;
 }
 

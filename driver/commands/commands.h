@@ -10,6 +10,9 @@ int runRepackCommand(const char* inPath, const char* outPath);
 // lodtool export [options] MODEL.lod OUT | -o OUTDIR MODEL.lod...; argv
 // holds the arguments after the command word.
 int runExportCommand(int argc, char** argv);
+// lodtool import [options] MODEL.glb|MODEL.gltf OUT.lod | -o OUTDIR
+// MODEL...; argv holds the arguments after the command word.
+int runImportCommand(int argc, char** argv);
 // lodtool info [--json] [--all] MODEL.lod...; argv holds the arguments
 // after the command word.
 int runInfoCommand(int argc, char** argv);

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -221,22 +220,11 @@ int runExportCommand(int argc, char** argv) {
         }
         files.push_back({settings.paths[0], settings.paths[1]});
     } else {
-        // A missing output folder is made; if that fails, every file says so.
-        std::error_code ignored;
-        std::filesystem::create_directories(pathOf(settings.outDir), ignored);
         if (format == Format::None) format = Format::Glb;
-        for (const std::string& in : settings.paths) {
-            files.push_back({in, settings.outDir + "/" + withoutExtension(baseName(in)) + "." + extensionOf(format)});
-        }
+        files = filesIntoFolder(settings.outDir, settings.paths, extensionOf(format));
     }
 
-    std::set<std::string> outputs;
     return runFileBatch(files, settings.quiet, "Exported", [&](const BatchFile& file) {
-        // Two models of the same name: the later one would replace the
-        // earlier one's output.
-        if (!outputs.insert(file.out).second) {
-            return JobResult::failed(JobResult::Subject::Input, file.out + " was already written for another model");
-        }
         return exportOne(file, format, settings);
     });
 }

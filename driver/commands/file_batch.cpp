@@ -4,10 +4,24 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <set>
 
 #include "driver/commands/out_of_memory.h"
 
 namespace mevlo {
+
+std::vector<BatchFile> filesIntoFolder(const std::string& outDir, const std::vector<std::string>& inputs,
+                                       const char* extension) {
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::u8path(outDir), ignored);
+    std::vector<BatchFile> files;
+    for (const std::string& in : inputs) {
+        const std::string name = std::filesystem::u8path(in).filename().replace_extension().u8string();
+        files.push_back({in, outDir + "/" + name + "." + extension});
+    }
+    return files;
+}
 
 int runFileBatch(const std::vector<BatchFile>& files, bool quiet, const char* title,
                  const std::function<JobResult(const BatchFile& file)>& job) {
@@ -15,6 +29,7 @@ int runFileBatch(const std::vector<BatchFile>& files, bool quiet, const char* ti
     int64_t written = 0;
     int64_t failed = 0;
     int64_t triangles = 0;
+    std::set<std::string> outputs;
     for (size_t i = 0; i < files.size(); ++i) {
         const BatchFile& file = files[i];
         if (progress) {
@@ -23,7 +38,10 @@ int runFileBatch(const std::vector<BatchFile>& files, bool quiet, const char* ti
         }
         // Running out of memory on one file fails that file only.
         const int status = runReportingOutOfMemory("lodtool: ", file.in.c_str(), [&]() {
-            const JobResult result = job(file);
+            const JobResult result = outputs.insert(file.out).second
+                                         ? job(file)
+                                         : JobResult::failed(JobResult::Subject::Input,
+                                                             file.out + " was already written for another model");
             std::fflush(stdout);
             if (result.ok) {
                 triangles += result.triangles;

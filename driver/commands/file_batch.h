@@ -15,7 +15,14 @@ struct BatchFile {
     std::string out;
 };
 
-// Runs job on every file in order. On a terminal (and unless quiet) a
+// The files of a batch into outDir: OUTDIR/NAME.EXT for every input (NAME
+// is its file name without its extension). A missing output folder is made;
+// if that fails, every file says so when it is written.
+std::vector<BatchFile> filesIntoFolder(const std::string& outDir, const std::vector<std::string>& inputs,
+                                       const char* extension);
+
+// Runs job on every file in order. Two inputs of the same name would write
+// one output: the later one fails instead of replacing the earlier one's. On a terminal (and unless quiet) a
 // progress line "[i/n] IN" is kept up to date on standard error. A failing
 // file gets one line "lodtool: " + its JobResult::line on standard error,
 // after what its job printed on standard output; running out of memory fails
