@@ -47,7 +47,17 @@ void JsonWriter::key(const char* name) {
 
 void JsonWriter::value(int64_t number) {
     beforeValue();
-    text_ += std::to_string(number);
+    // Digits from the back of a small buffer: no string is made per number.
+    char digits[24];
+    char* end = digits + sizeof digits;
+    char* at = end;
+    uint64_t magnitude = number < 0 ? 0 - static_cast<uint64_t>(number) : static_cast<uint64_t>(number);
+    do {
+        *--at = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
+    if (number < 0) *--at = '-';
+    text_.append(at, static_cast<size_t>(end - at));
 }
 
 void JsonWriter::value(double number) {
@@ -55,6 +65,32 @@ void JsonWriter::value(double number) {
     if (!std::isfinite(number)) {
         text_ += "null";
         return;
+    }
+    // Whole and half numbers below 1e8 (most bounds of a model) have at
+    // most nine significant digits, which "%.9g" prints as they are: the
+    // integer part, then ".5" for a half. Everything else goes through
+    // printf.
+    if (std::fabs(number) < 1e8) {
+        const double twice = number * 2;
+        const double whole = std::floor(twice);
+        if (whole == twice) {
+            const auto halves = static_cast<int64_t>(std::fabs(twice));
+            if (std::signbit(number)) text_ += '-';
+            char digits[16];
+            char* end = digits + sizeof digits;
+            char* at = end;
+            if (halves & 1) {
+                *--at = '5';
+                *--at = '.';
+            }
+            uint64_t units = static_cast<uint64_t>(halves) / 2;
+            do {
+                *--at = static_cast<char>('0' + units % 10);
+                units /= 10;
+            } while (units > 0);
+            text_.append(at, static_cast<size_t>(end - at));
+            return;
+        }
     }
     char digits[32];
     std::snprintf(digits, sizeof digits, "%.9g", number);
@@ -76,6 +112,11 @@ void JsonWriter::value(const char* text) {
 void JsonWriter::putString(const char* text) {
     text_ += '"';
     for (const char* p = text; *p; ++p) {
+        // Plain characters go in runs.
+        const char* run = p;
+        while (*p && static_cast<unsigned char>(*p) >= 0x20 && *p != '"' && *p != '\\') ++p;
+        if (p != run) text_.append(run, static_cast<size_t>(p - run));
+        if (!*p) break;
         const unsigned char c = static_cast<unsigned char>(*p);
         if (c == '"' || c == '\\') {
             text_ += '\\';

@@ -95,10 +95,12 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
         out[0] = out[1] = out[2] = 0;  // type, count and form 0
         return;
     }
-    const int32_t type = p->type();
-    const int32_t bits = primitiveFlagsOf(type);
+    // One look at the record for all its fields.
+    const Primitive::Decoded d = p->decode();
+    const int32_t type = d.type;
+    const int32_t bits = d.bits;
     // Only what the file holds: a block that is not there counts no entries.
-    const Int32Table vertices = p->vertexIndices();
+    const Int32Table& vertices = d.vertices;
     const int32_t n = vertices.count();
     // At most: five numbers before the corners, three numbers per corner,
     // the plane's number and bits, the texture number and the raw (u, v).
@@ -106,9 +108,10 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
     uint8_t* const start = bytes_.extend(bound);
     uint8_t* out = start;
     if (named_.empty() && n > 0) named_.assign(static_cast<size_t>(container_.vertexCount > 0 ? container_.vertexCount : 0), 0);
+    const int32_t vertexCount = container_.vertexCount;
     for (int32_t i = 0; i < n; ++i) {
         const auto v = static_cast<int32_t>(vertices.rawWord(i, 0));
-        if (v >= 0 && v < container_.vertexCount) named_[static_cast<size_t>(v)] = 1;
+        if (v >= 0 && v < vertexCount) named_[static_cast<size_t>(v)] = 1;
     }
     blockInts_ += static_cast<uint64_t>(n) * (1u + ((bits & PRIM_COLORS) ? 1u : 0u) + ((bits & PRIM_NORMALS) ? 1u : 0u));
     if (bits & PRIM_TEXTURE) blockFloats_ += 2 * static_cast<uint64_t>(n);
@@ -117,7 +120,9 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
 
     uint32_t form = fromTriangles ? kFormCornersFromTriangles : 0u;
     if (fromTriangles && placement->texCoordsExact && (bits & PRIM_TEXTURE)) form |= kFormTexCoordsFromMesh;
-    const Int32Table colors = (bits & PRIM_COLORS) ? p->colorIndices() : Int32Table{};
+    // A block shorter than the vertex count reads as 0 past its end (it is
+    // either whole or absent, so that is all or nothing).
+    const Int32Table& colors = d.colors;
     const auto colorAt = [&colors](int32_t i) { return i < colors.count() ? static_cast<int32_t>(colors.rawWord(i, 0)) : 0; };
     if ((bits & PRIM_COLORS) && n > 0) {
         bool one = true;
@@ -125,7 +130,7 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
         for (int32_t i = 1; i < n && one; ++i) one = colorAt(i) == first;
         if (one) form |= kFormOneColor;
     }
-    const Int32Table normals = (bits & PRIM_NORMALS) ? p->normalIndices() : Int32Table{};
+    const Int32Table& normals = d.normals;
     const auto normalAt = [&normals](int32_t i) {
         return i < normals.count() ? static_cast<int32_t>(normals.rawWord(i, 0)) : 0;
     };
@@ -158,24 +163,21 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
         }
     }
     if (bits & PRIM_POLYDATA) {
-        uint32_t plane[4];
+        const uint32_t* plane = d.polyDataBits;
         uint64_t hash = 1469598103934665603ull;
-        for (int i = 0; i < 4; ++i) {
-            plane[i] = bitsOfFloat(p->polyData(i));
-            hash = (hash ^ plane[i]) * 1099511628211ull;
-        }
+        for (int i = 0; i < 4; ++i) hash = (hash ^ plane[i]) * 1099511628211ull;
         if (!planeSlots_) planeSlots_.reset(new PlaneSlot[kPlaneSlots]);
         // The multiply only carries bits upward; fold the high ones down.
         hash ^= hash >> 33;
         hash *= 0xff51afd7ed558ccdull;
         hash ^= hash >> 33;
         PlaneSlot& slot = planeSlots_[hash % kPlaneSlots];
-        if (slot.index > 0 && std::memcmp(slot.bits, plane, sizeof plane) == 0) {
+        if (slot.index > 0 && std::memcmp(slot.bits, plane, sizeof d.polyDataBits) == 0) {
             out = putVarint(out, slot.index);
         } else {
             out = putVarint(out, 0);
-            for (uint32_t w : plane) out = putFloat(out, w);
-            std::memcpy(slot.bits, plane, sizeof plane);
+            for (int i = 0; i < 4; ++i) out = putFloat(out, plane[i]);
+            std::memcpy(slot.bits, plane, sizeof d.polyDataBits);
             slot.index = ++planes_;
         }
     }
@@ -183,7 +185,7 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
         const int32_t count = (form & kFormOneColor) ? (n > 0 ? 1 : 0) : n;
         for (int32_t i = 0; i < count; ++i) out = putSignedVarint(out, colorAt(i));
     } else if (bits & PRIM_COLOR) {
-        out = putSignedVarint(out, p->colorIndex());
+        out = putSignedVarint(out, d.colorIndex);
     }
     if (bits & PRIM_NORMALS) {
         if (!(form & kFormNormalsAreVertices)) {
@@ -191,16 +193,18 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
             for (int32_t i = 0; i < count; ++i) out = putSignedVarint(out, normalAt(i));
         }
     } else if (bits & PRIM_NORMAL) {
-        out = putSignedVarint(out, p->normalIndex());
+        out = putSignedVarint(out, d.normalIndex);
     }
     if (bits & PRIM_TEXTURE) {
-        out = putSignedVarint(out, p->textureId());
+        out = putSignedVarint(out, d.textureId);
         if (!(form & kFormTexCoordsFromMesh)) {
-            const TexCoordTable uv = p->texCoords();
-            for (int32_t i = 0; i < n; ++i) {
-                out = putFloat(out, i < uv.count() ? uv.rawWord(i, 0) : 0u);
-                out = putFloat(out, i < uv.count() ? uv.rawWord(i, 1) : 0u);
-            }
+            const TexCoordTable& uv = d.texCoords;
+            const int32_t stored = uv.count() < n ? uv.count() : n;
+            // The pairs as stored, then zeros for a block that is absent.
+            if (stored > 0) std::memcpy(out, uv.bytes(), 8 * static_cast<size_t>(stored));
+            out += 8 * static_cast<size_t>(stored);
+            if (n > stored) std::memset(out, 0, 8 * static_cast<size_t>(n - stored));
+            out += 8 * static_cast<size_t>(n - stored);
         }
     }
     bytes_.shrinkTo(base + static_cast<size_t>(out - start));
