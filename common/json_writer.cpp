@@ -1,5 +1,6 @@
 #include "common/json_writer.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -66,35 +67,10 @@ void JsonWriter::value(double number) {
         text_ += "null";
         return;
     }
-    // Whole and half numbers below 1e8 (most bounds of a model) have at
-    // most nine significant digits, which "%.9g" prints as they are: the
-    // integer part, then ".5" for a half. Everything else goes through
-    // printf.
-    if (std::fabs(number) < 1e8) {
-        const double twice = number * 2;
-        const double whole = std::floor(twice);
-        if (whole == twice) {
-            const auto halves = static_cast<int64_t>(std::fabs(twice));
-            if (std::signbit(number)) text_ += '-';
-            char digits[16];
-            char* end = digits + sizeof digits;
-            char* at = end;
-            if (halves & 1) {
-                *--at = '5';
-                *--at = '.';
-            }
-            uint64_t units = static_cast<uint64_t>(halves) / 2;
-            do {
-                *--at = static_cast<char>('0' + units % 10);
-                units /= 10;
-            } while (units > 0);
-            text_.append(at, static_cast<size_t>(end - at));
-            return;
-        }
-    }
+    // Exactly what "%.9g" prints, without printf's format parsing.
     char digits[32];
-    std::snprintf(digits, sizeof digits, "%.9g", number);
-    text_ += digits;
+    const auto written = std::to_chars(digits, digits + sizeof digits, number, std::chars_format::general, 9);
+    text_.append(digits, written.ptr);
 }
 
 void JsonWriter::value(bool flag) {
@@ -110,13 +86,13 @@ void JsonWriter::value(const char* text) {
 }
 
 void JsonWriter::putString(const char* text) {
+    // Names and most values need no escapes: they go in whole.
+    const auto plain = [](unsigned char c) { return c >= 0x20 && c != '"' && c != '\\'; };
+    const char* p = text;
+    while (*p && plain(static_cast<unsigned char>(*p))) ++p;
     text_ += '"';
-    for (const char* p = text; *p; ++p) {
-        // Plain characters go in runs.
-        const char* run = p;
-        while (*p && static_cast<unsigned char>(*p) >= 0x20 && *p != '"' && *p != '\\') ++p;
-        if (p != run) text_.append(run, static_cast<size_t>(p - run));
-        if (!*p) break;
+    text_.append(text, static_cast<size_t>(p - text));
+    for (; *p; ++p) {
         const unsigned char c = static_cast<unsigned char>(*p);
         if (c == '"' || c == '\\') {
             text_ += '\\';

@@ -221,21 +221,28 @@ int32_t LodRecordStream::write(GltfDocument& document, const std::vector<GltfPri
     const int32_t normalCount = container_.normals.count();
     // Vertices the records name that no glTF vertex carries.
     std::vector<uint8_t> carried(static_cast<size_t>(vertexCount), 0);
-    size_t mapBytes = 0;
     for (const auto& source : sources) {
         for (uint16_t v : source.lodVertex)
             if (v < vertexCount) carried[v] = 1;
-        mapBytes += kMaxVarintBytes + 2 * source.lodVertex.size();
     }
     std::vector<int32_t> missing;
     for (size_t i = 0; i < named_.size(); ++i)
         if (named_[i] && !carried[i] && static_cast<int32_t>(i) < container_.vertices.count()) missing.push_back(static_cast<int32_t>(i));
 
-    const size_t bound = 4 * (10 + 2 * sources.size()) + mapBytes + kMaxVarintBytes * (1 + groupTriangles.size()) +
-                         kMaxVarintBytes + (kMaxVarintBytes + 12) * missing.size() + 12 * static_cast<size_t>(normalCount) +
-                         bytes_.size();
-    std::unique_ptr<uint8_t[]> staging(new uint8_t[bound]);
-    uint8_t* out = staging.get();
+    // The exact size, so that the view is written where it stays, once.
+    size_t size = 4 * (10 + 2 * sources.size());
+    for (size_t p = 0; p < sources.size(); ++p) {
+        const GltfPrimitiveSource& source = sources[p];
+        size += source.mapOwner != p ? varintSize(static_cast<uint32_t>(p - source.mapOwner))
+                                     : 1 + 2 * source.lodVertex.size();
+    }
+    size += varintSize(static_cast<uint32_t>(groupTriangles.size()));
+    for (int32_t t : groupTriangles) size += varintSize(static_cast<uint32_t>(t + 1));
+    size += varintSize(static_cast<uint32_t>(missing.size()));
+    for (int32_t index : missing) size += varintSize(static_cast<uint32_t>(index)) + 12;
+    size += 12 * static_cast<size_t>(normalCount) + bytes_.size();
+    int32_t view = -1;
+    uint8_t* out = document.addBufferView(size, 0, view);
     const auto put = [&out](uint32_t w) {
         storeU32LE(out, w);
         out += 4;
@@ -282,11 +289,6 @@ int32_t LodRecordStream::write(GltfDocument& document, const std::vector<GltfPri
         for (int w = 0; w < 3; ++w) put(container_.normals.rawWord(i, w));
     }
     if (bytes_.size() > 0) std::memcpy(out, bytes_.data(), bytes_.size());
-    out += bytes_.size();
-    const auto size = static_cast<size_t>(out - staging.get());
-    int32_t view = -1;
-    uint8_t* to = document.addBufferView(size, 0, view);
-    std::memcpy(to, staging.get(), size);
     return view;
 }
 
