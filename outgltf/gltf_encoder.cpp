@@ -234,26 +234,32 @@ std::string encodeGltfJson(const GltfDocument& document, const std::string& binU
     return std::move(json.text());
 }
 
-std::vector<uint8_t> encodeGlbHead(const std::string& json, size_t binBytes) {
-    const size_t jsonPadded = (json.size() + 3) / 4 * 4;
+GlbFrame glbFrameOf(size_t jsonBytes, size_t binBytes) {
+    const size_t jsonPadded = (jsonBytes + 3) / 4 * 4;
     const size_t binChunk = binBytes > 0 ? 8 + binBytes : 0;
     const size_t total = 12 + 8 + jsonPadded + binChunk;
-    // Appended piece by piece: the text is not zeroed first and then copied.
-    std::vector<uint8_t> head;
-    head.reserve(12 + 8 + jsonPadded + (binBytes > 0 ? 8 : 0));
-    head.resize(20);
-    storeU32LE(&head[0], 0x46546C67u);  // "glTF"
-    storeU32LE(&head[4], 2);
-    storeU32LE(&head[8], static_cast<uint32_t>(total));
-    storeU32LE(&head[12], static_cast<uint32_t>(jsonPadded));
-    storeU32LE(&head[16], 0x4E4F534Au);  // "JSON"
-    head.insert(head.end(), json.begin(), json.end());
-    head.resize(20 + jsonPadded, static_cast<uint8_t>(' '));
+    GlbFrame frame;
+    storeU32LE(&frame.before[0], 0x46546C67u);  // "glTF"
+    storeU32LE(&frame.before[4], 2);
+    storeU32LE(&frame.before[8], static_cast<uint32_t>(total));
+    storeU32LE(&frame.before[12], static_cast<uint32_t>(jsonPadded));
+    storeU32LE(&frame.before[16], 0x4E4F534Au);  // "JSON"
+    for (size_t i = jsonBytes; i < jsonPadded; ++i) frame.after[frame.afterSize++] = ' ';
     if (binBytes > 0) {
-        head.resize(28 + jsonPadded);
-        storeU32LE(&head[20 + jsonPadded], static_cast<uint32_t>(binBytes));
-        storeU32LE(&head[24 + jsonPadded], 0x004E4942u);  // "BIN\0"
+        storeU32LE(&frame.after[frame.afterSize], static_cast<uint32_t>(binBytes));
+        storeU32LE(&frame.after[frame.afterSize + 4], 0x004E4942u);  // "BIN\0"
+        frame.afterSize += 8;
     }
+    return frame;
+}
+
+std::vector<uint8_t> encodeGlbHead(const std::string& json, size_t binBytes) {
+    const GlbFrame frame = glbFrameOf(json.size(), binBytes);
+    std::vector<uint8_t> head;
+    head.reserve(sizeof frame.before + json.size() + frame.afterSize);
+    head.insert(head.end(), frame.before, frame.before + sizeof frame.before);
+    head.insert(head.end(), json.begin(), json.end());
+    head.insert(head.end(), frame.after, frame.after + frame.afterSize);
     return head;
 }
 
