@@ -6,6 +6,21 @@
 
 namespace mevlo {
 
+namespace {
+
+// The bytes a JSON string holds as they are: not the end (0), not a
+// control character, not a quote or backslash.
+struct PlainBytes {
+    bool plain[256];
+    constexpr PlainBytes() : plain() {
+        for (int c = 0x20; c < 256; ++c) plain[c] = c != '"' && c != '\\';
+    }
+    bool operator[](unsigned char c) const { return plain[c]; }
+};
+constexpr PlainBytes kPlainInString;
+
+}  // namespace
+
 void JsonWriter::beforeValue() {
     if (afterKey_) {
         afterKey_ = false;
@@ -67,6 +82,27 @@ void JsonWriter::value(double number) {
         text_ += "null";
         return;
     }
+    // Whole and half numbers below 1e8 (most bounds of a model) have at
+    // most nine significant digits, which "%.9g" prints as they are: the
+    // integer part, then ".5" for a half.
+    if (std::fabs(number) < 1e8 && std::floor(number * 2) == number * 2) {
+        const auto halves = static_cast<uint64_t>(std::fabs(number * 2));
+        char digits[16];
+        char* const end = digits + sizeof digits;
+        char* at = end;
+        if (halves & 1) {
+            *--at = '5';
+            *--at = '.';
+        }
+        uint64_t units = halves / 2;
+        do {
+            *--at = static_cast<char>('0' + units % 10);
+            units /= 10;
+        } while (units > 0);
+        if (std::signbit(number)) *--at = '-';
+        text_.append(at, static_cast<size_t>(end - at));
+        return;
+    }
     // Exactly what "%.9g" prints, without printf's format parsing.
     char digits[32];
     const auto written = std::to_chars(digits, digits + sizeof digits, number, std::chars_format::general, 9);
@@ -87,9 +123,8 @@ void JsonWriter::value(const char* text) {
 
 void JsonWriter::putString(const char* text) {
     // Names and most values need no escapes: they go in whole.
-    const auto plain = [](unsigned char c) { return c >= 0x20 && c != '"' && c != '\\'; };
     const char* p = text;
-    while (*p && plain(static_cast<unsigned char>(*p))) ++p;
+    while (kPlainInString[static_cast<unsigned char>(*p)]) ++p;
     text_ += '"';
     text_.append(text, static_cast<size_t>(p - text));
     for (; *p; ++p) {
