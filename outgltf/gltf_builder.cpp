@@ -198,7 +198,7 @@ bool GltfSceneBuilder::openContainer(const SubTreeNode& node, int32_t mesh) {
     if (meshes_.size() <= static_cast<size_t>(mesh)) meshes_.resize(static_cast<size_t>(mesh) + 1);
     OpenMesh& open = meshes_[static_cast<size_t>(mesh)];
     open.node = meshNode;
-    open.records = std::make_unique<LodRecordStream>(node, options_.flipV);
+    if (options_.importData) open.records = std::make_unique<LodRecordStream>(node, options_.flipV);
     if (isStart) {
         JsonWriter after;
         writeLodChain(after, node.next.get(), false);
@@ -277,7 +277,7 @@ int32_t GltfSceneBuilder::materialFor(const Primitive& primitive, int32_t flags,
     // colour: tools that merge primitives by material (Blender) keep it
     // there, where they drop the primitive's own extras.
     int32_t color = 0;
-    if (!singleColorOf(primitive, flags, color)) color = 0;
+    if (!options_.importData || !singleColorOf(primitive, flags, color)) color = 0;
     // Untextured primitives of colour 0 without alpha or clip use the
     // default material.
     if (!textured && !alpha && !clip && color == 0) return -1;

@@ -21,6 +21,11 @@ struct GltfExportOptions {
     std::string texturePattern;
     // Multiplies every position and translation.
     double scale = 1.0;
+    // What only `lodtool import` reads: each container's records view and a
+    // material per colour (where Blender keeps it). Without them the file
+    // holds what glTF itself says, with fewer primitives and materials; an
+    // import then maps it from its triangles.
+    bool importData = true;
     // Faces, points and line segments one export may write. A crafted file
     // can name one large index block from many nodes; the bound keeps the
     // output proportional to the input.

@@ -42,6 +42,8 @@ const char kExportUsage[] =
     "  --textures PATTERN     image file of a texture number, {n} replaced by it\n"
     "                         (e.g. textures/{n}.png), relative to the output\n"
     "  --scale F              multiply every position and translation by F (> 0)\n"
+    "  --plain                leave out what only lodtool import reads (the records\n"
+    "                         of each container, a material per colour)\n"
     "  -q                     no progress line and no summary\n"
     "  --help                 show this help and exit\n";
 
@@ -113,6 +115,8 @@ bool parseArguments(int argc, char** argv, ExportSettings& settings, std::string
             settings.quiet = true;
         } else if (arg == "--no-flip-v") {
             settings.gltf.flipV = false;
+        } else if (arg == "--plain") {
+            settings.gltf.importData = false;
         } else if (arg == "--format" && hasValue) {
             settings.format = formatNamed(lowercase(argv[++i]));
             if (settings.format == Format::None) {

@@ -147,6 +147,9 @@ JobResult writeModelPage(const ViewSettings& settings, const ViewerBundle& bundl
 
     GltfExportOptions options;
     options.texturePattern = settings.texturePattern;
+    // The page draws what glTF says; the import's records and colour
+    // materials would only make it larger and slower to open.
+    options.importData = false;
     GltfDocument document;
     GltfExportReport report;
     result = buildModelGltf(model, options, document, report);
