@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "driver/commands/batch_arguments.h"
 #include "driver/commands/commands.h"
 #include "driver/commands/file_batch.h"
 #include "driver/commands/model_gltf.h"
@@ -91,64 +92,33 @@ std::string extensionOfPath(const std::string& path) {
 
 struct ExportSettings {
     Format format = Format::None;
-    std::string outDir;
-    bool quiet = false;
+    BatchArguments batch;
     GltfExportOptions gltf;
-    std::vector<std::string> paths;
 };
 
-// Parses the arguments; false (with a reason, or none for --help) when the
-// command cannot run.
-bool parseArguments(int argc, char** argv, ExportSettings& settings, std::string& problem, bool& help) {
-    bool optionsEnd = false;
-    for (int i = 0; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (optionsEnd || arg.empty() || arg[0] != '-' || arg == "-") {
-            settings.paths.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnd = true;
-        } else if (arg == "--help" || arg == "-h") {
-            help = true;
-            return false;
-        } else if (arg == "-q") {
-            settings.quiet = true;
-        } else if (arg == "--no-flip-v") {
-            settings.gltf.flipV = false;
-        } else if (arg == "--plain") {
-            settings.gltf.importData = false;
-        } else if (arg == "--format" && hasValue) {
-            settings.format = formatNamed(lowercase(argv[++i]));
-            if (settings.format == Format::None) {
-                problem = std::string("unknown format ") + argv[i] + " (glb, gltf or 3ds)";
-                return false;
+// Reads the arguments into settings.
+ArgumentsRead readArguments(int argc, char** argv, ExportSettings& settings, std::string& problem) {
+    const ArgumentsRead read = readBatchArguments(
+        argc, argv, "MODEL.lod and OUT", settings.batch, problem,
+        [&](const std::string& arg, const char* value, int& i, std::string& refusal) {
+            if (arg == "--plain") {
+                settings.gltf.importData = false;
+            } else if (arg == "--format" && value) {
+                settings.format = formatNamed(lowercase(argv[++i]));
+                if (settings.format == Format::None) {
+                    refusal = std::string("unknown format ") + argv[i] + " (glb, gltf or 3ds)";
+                    return OptionUse::Refused;
+                }
+            } else if (arg == "--textures" && value) {
+                settings.gltf.texturePattern = argv[++i];
+            } else {
+                return OptionUse::NotMine;
             }
-        } else if (arg == "-o" && hasValue) {
-            settings.outDir = argv[++i];
-        } else if (arg == "--textures" && hasValue) {
-            settings.gltf.texturePattern = argv[++i];
-        } else if (arg == "--scale" && hasValue) {
-            char* end = nullptr;
-            const double scale = std::strtod(argv[++i], &end);
-            if (end == argv[i] || *end != '\0' || !std::isfinite(scale) || !(scale > 0.0)) {
-                problem = std::string("--scale needs a positive number, not ") + argv[i];
-                return false;
-            }
-            settings.gltf.scale = scale;
-        } else {
-            problem = "unknown option or missing value: " + arg;
-            return false;
-        }
-    }
-    if (settings.outDir.empty() && settings.paths.size() != 2) {
-        problem = "give MODEL.lod and OUT, or -o OUTDIR and the models";
-        return false;
-    }
-    if (!settings.outDir.empty() && settings.paths.empty()) {
-        problem = "no models given";
-        return false;
-    }
-    return true;
+            return OptionUse::Taken;
+        });
+    settings.gltf.flipV = settings.batch.flipV;
+    settings.gltf.scale = settings.batch.scale;
+    return read;
 }
 
 // The glTF of the model at outPath (with its .bin beside it for .gltf).
@@ -206,33 +176,35 @@ JobResult exportOne(const BatchFile& file, Format format, const ExportSettings& 
 int runExportCommand(int argc, char** argv) {
     ExportSettings settings;
     std::string problem;
-    bool help = false;
-    if (!parseArguments(argc, argv, settings, problem, help)) {
-        if (help) {
+    switch (readArguments(argc, argv, settings, problem)) {
+        case ArgumentsRead::Help:
             std::fputs(kExportUsage, stdout);
             return 0;
-        }
-        std::fprintf(stderr, "lodtool export: %s\n%s", problem.c_str(), kExportUsage);
-        return 1;
+        case ArgumentsRead::Problem:
+            std::fprintf(stderr, "lodtool export: %s\n%s", problem.c_str(), kExportUsage);
+            return 1;
+        case ArgumentsRead::Run:
+            break;
     }
 
     // Every file of the batch has the same format.
     Format format = settings.format;
     std::vector<BatchFile> files;
-    if (settings.outDir.empty()) {
-        if (format == Format::None) format = formatNamed(extensionOfPath(settings.paths[1]));
+    const BatchArguments& batch = settings.batch;
+    if (batch.outDir.empty()) {
+        if (format == Format::None) format = formatNamed(extensionOfPath(batch.paths[1]));
         if (format == Format::None) {
             std::fprintf(stderr, "lodtool export: %s: cannot tell the format from the extension (use --format)\n",
-                         settings.paths[1].c_str());
+                         batch.paths[1].c_str());
             return 1;
         }
-        files.push_back({settings.paths[0], settings.paths[1]});
+        files.push_back({batch.paths[0], batch.paths[1]});
     } else {
         if (format == Format::None) format = Format::Glb;
-        files = filesIntoFolder(settings.outDir, settings.paths, extensionOf(format));
+        files = filesIntoFolder(batch.outDir, batch.paths, extensionOf(format));
     }
 
-    return runFileBatch(files, settings.quiet, "Exported", [&](const BatchFile& file) {
+    return runFileBatch(files, batch.quiet, "Exported", [&](const BatchFile& file) {
         return exportOne(file, format, settings);
     });
 }

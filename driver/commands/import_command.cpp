@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/commands/batch_arguments.h"
 #include "driver/commands/commands.h"
 #include "driver/commands/file_batch.h"
 #include "driver/commands/output_jobs.h"
@@ -36,62 +37,28 @@ const char kImportUsage[] =
     "  --help                 show this help and exit\n";
 
 struct ImportSettings {
-    std::string outDir;
-    bool quiet = false;
+    BatchArguments batch;
     GltfImportOptions options;
-    std::vector<std::string> paths;
 };
 
-// Parses the arguments; false (with a reason, or none for --help) when the
-// command cannot run.
-bool parseArguments(int argc, char** argv, ImportSettings& settings, std::string& problem, bool& help) {
-    bool optionsEnd = false;
-    for (int i = 0; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (optionsEnd || arg.empty() || arg[0] != '-' || arg == "-") {
-            settings.paths.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnd = true;
-        } else if (arg == "--help" || arg == "-h") {
-            help = true;
-            return false;
-        } else if (arg == "-q") {
-            settings.quiet = true;
-        } else if (arg == "--no-flip-v") {
-            settings.options.flipV = false;
-        } else if (arg == "-o" && hasValue) {
-            settings.outDir = argv[++i];
-        } else if (arg == "--scale" && hasValue) {
+// Reads the arguments into settings.
+ArgumentsRead readArguments(int argc, char** argv, ImportSettings& settings, std::string& problem) {
+    const ArgumentsRead read = readBatchArguments(
+        argc, argv, "MODEL.glb|MODEL.gltf and OUT.lod", settings.batch, problem,
+        [&](const std::string& arg, const char* value, int& i, std::string& refusal) {
+            if (arg != "--max-vertices" || !value) return OptionUse::NotMine;
             char* end = nullptr;
-            const double scale = std::strtod(argv[++i], &end);
-            if (end == argv[i] || *end != '\0' || !std::isfinite(scale) || !(scale > 0.0)) {
-                problem = std::string("--scale needs a positive number, not ") + argv[i];
-                return false;
+            const long count = std::strtol(argv[++i], &end, 10);
+            if (end == argv[i] || *end != '\0' || count < 3 || count > 65536) {
+                refusal = std::string("--max-vertices needs a whole number from 3 to 65536, not ") + argv[i];
+                return OptionUse::Refused;
             }
-            settings.options.scale = scale;
-        } else if (arg == "--max-vertices" && hasValue) {
-            char* end = nullptr;
-            const long value = std::strtol(argv[++i], &end, 10);
-            if (end == argv[i] || *end != '\0' || value < 3 || value > 65536) {
-                problem = std::string("--max-vertices needs a whole number from 3 to 65536, not ") + argv[i];
-                return false;
-            }
-            settings.options.maxVertices = static_cast<int32_t>(value);
-        } else {
-            problem = "unknown option or missing value: " + arg;
-            return false;
-        }
-    }
-    if (settings.outDir.empty() && settings.paths.size() != 2) {
-        problem = "give MODEL.glb|MODEL.gltf and OUT.lod, or -o OUTDIR and the models";
-        return false;
-    }
-    if (!settings.outDir.empty() && settings.paths.empty()) {
-        problem = "no models given";
-        return false;
-    }
-    return true;
+            settings.options.maxVertices = static_cast<int32_t>(count);
+            return OptionUse::Taken;
+        });
+    settings.options.flipV = settings.batch.flipV;
+    settings.options.scale = settings.batch.scale;
+    return read;
 }
 
 // False once a mapped input lost pages while it was read.
@@ -126,19 +93,21 @@ JobResult importOne(const BatchFile& file, const GltfImportOptions& options) {
 int runImportCommand(int argc, char** argv) {
     ImportSettings settings;
     std::string problem;
-    bool help = false;
-    if (!parseArguments(argc, argv, settings, problem, help)) {
-        if (help) {
+    switch (readArguments(argc, argv, settings, problem)) {
+        case ArgumentsRead::Help:
             std::fputs(kImportUsage, stdout);
             return 0;
-        }
-        std::fprintf(stderr, "lodtool import: %s\n%s", problem.c_str(), kImportUsage);
-        return 1;
+        case ArgumentsRead::Problem:
+            std::fprintf(stderr, "lodtool import: %s\n%s", problem.c_str(), kImportUsage);
+            return 1;
+        case ArgumentsRead::Run:
+            break;
     }
-    const std::vector<BatchFile> files = settings.outDir.empty()
-                                             ? std::vector<BatchFile>{{settings.paths[0], settings.paths[1]}}
-                                             : filesIntoFolder(settings.outDir, settings.paths, "lod");
-    return runFileBatch(files, settings.quiet, "Imported",
+    const BatchArguments& batch = settings.batch;
+    const std::vector<BatchFile> files = batch.outDir.empty()
+                                             ? std::vector<BatchFile>{{batch.paths[0], batch.paths[1]}}
+                                             : filesIntoFolder(batch.outDir, batch.paths, "lod");
+    return runFileBatch(files, batch.quiet, "Imported",
                         [&](const BatchFile& file) { return importOne(file, settings.options); });
 }
 
