@@ -219,6 +219,10 @@ const nlohmann::json& unpackedElement(const nlohmann::json& element, nlohmann::j
     return scratch;
 }
 
+nlohmann::json packedJson(const nlohmann::json& value) {
+    return nlohmann::json::binary(nlohmann::json::to_msgpack(value), kPackedSubtype);
+}
+
 bool parseGltfJson(const uint8_t* data, size_t size, nlohmann::json& document, std::string& error) {
     if (!nestingWithin(data, size, kGltfJsonMaxDepth)) {
         error = "malformed JSON: nested deeper than " + std::to_string(kGltfJsonMaxDepth) + " levels";

@@ -25,6 +25,9 @@ bool parseGltfJson(const uint8_t* data, size_t size, nlohmann::json& document, s
 // of such an object costs ten times its text. The element as parsed: `element`
 // itself, or the one unpacked into `scratch`.
 const nlohmann::json& unpackedElement(const nlohmann::json& element, nlohmann::json& scratch);
+// A value packed the same way, for what a scene keeps by the hundred
+// thousand (primitive extras).
+nlohmann::json packedJson(const nlohmann::json& value);
 
 // A string from the file as a message shows it: on one line (control
 // characters become '?') and at most 100 bytes long.

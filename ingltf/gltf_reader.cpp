@@ -148,7 +148,7 @@ bool readPrimitive(const nlohmann::json& json, const std::string& where, GltfSce
     primitive.mode = static_cast<GltfMode>(mode);
     primitive.material = static_cast<int32_t>(material);
     if (fields.has("targets")) noteIgnored(scene, "morph targets");
-    if (fields.has("extras")) primitive.extras = *fields.find("extras");
+    if (fields.has("extras")) primitive.extras = packedJson(*fields.find("extras"));
 
     int64_t position = -1;
     int64_t normal = -1;

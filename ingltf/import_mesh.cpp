@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "ingltf/gltf_json.h"
 #include "ingltf/import_context.h"
 #include "ingltf/primitive_topology.h"
 #include "lod/node_type.h"
@@ -36,7 +37,8 @@ Look lookOf(ImportContext& context, const GltfScenePrimitive& primitive) {
             ? &context.scene.materials[static_cast<size_t>(primitive.material)]
             : nullptr;
     const nlohmann::json* materialLod = material ? lodExtras(material->extras) : nullptr;
-    const nlohmann::json* primitiveLod = lodExtras(primitive.extras);
+    nlohmann::json unpacked;
+    const nlohmann::json* primitiveLod = lodExtras(unpackedElement(primitive.extras, unpacked));
     look.color = static_cast<int32_t>(extraNumber(primitiveLod, "color", extraNumber(materialLod, "color", 0)));
     look.normals = !primitive.normals.empty();
     bool alpha = false, clip = false;

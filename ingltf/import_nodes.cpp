@@ -7,6 +7,7 @@
 #include <memory>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "ingltf/import_context.h"
 #include "ingltf/import_records.h"
@@ -482,7 +483,8 @@ private:
         return bytes;
     }
 
-    void restoreTables(int32_t container, const LodRecordReader& stream, const GltfSceneMesh& mesh, const LodAffine& bake) {
+    // The tables move from the reader, which needs only its holders after.
+    void restoreTables(int32_t container, LodRecordReader& stream, const GltfSceneMesh& mesh, const LodAffine& bake) {
         LodTreeRecord& r = c_.tree.record(container);
         r.vertices.assign(static_cast<size_t>(stream.vertexCount()), Vec3{});
         for (size_t p = 0; p < mesh.primitives.size(); ++p) {
@@ -494,7 +496,9 @@ private:
                 r.vertices[stream.lodVertex(p, j)] = bake.point(lodVectorOf(positions + 3 * j, c_.options.scale));
         }
         for (const auto& m : stream.missing) r.vertices[static_cast<size_t>(m.first)] = m.second;
-        r.normals = stream.normals;
+        stream.missing = {};
+        r.normals = std::move(stream.normals);
+        stream.normals = {};
         if (!bake.isIdentity())
             for (Vec3& n : r.normals) n = bake.direction(n);
     }
