@@ -1,9 +1,25 @@
 #include "common/json_writer.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
 namespace mevlo {
+
+namespace {
+
+// The bytes a JSON string holds as they are: not the end (0), not a
+// control character, not a quote or backslash.
+struct PlainBytes {
+    bool plain[256];
+    constexpr PlainBytes() : plain() {
+        for (int c = 0x20; c < 256; ++c) plain[c] = c != '"' && c != '\\';
+    }
+    bool operator[](unsigned char c) const { return plain[c]; }
+};
+constexpr PlainBytes kPlainInString;
+
+}  // namespace
 
 void JsonWriter::beforeValue() {
     if (afterKey_) {
@@ -47,7 +63,17 @@ void JsonWriter::key(const char* name) {
 
 void JsonWriter::value(int64_t number) {
     beforeValue();
-    text_ += std::to_string(number);
+    // Digits from the back of a small buffer: no string is made per number.
+    char digits[24];
+    char* end = digits + sizeof digits;
+    char* at = end;
+    uint64_t magnitude = number < 0 ? 0 - static_cast<uint64_t>(number) : static_cast<uint64_t>(number);
+    do {
+        *--at = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
+    if (number < 0) *--at = '-';
+    text_.append(at, static_cast<size_t>(end - at));
 }
 
 void JsonWriter::value(double number) {
@@ -56,9 +82,31 @@ void JsonWriter::value(double number) {
         text_ += "null";
         return;
     }
+    // Whole and half numbers below 1e8 (most bounds of a model) have at
+    // most nine significant digits, which "%.9g" prints as they are: the
+    // integer part, then ".5" for a half.
+    if (std::fabs(number) < 1e8 && std::floor(number * 2) == number * 2) {
+        const auto halves = static_cast<uint64_t>(std::fabs(number * 2));
+        char digits[16];
+        char* const end = digits + sizeof digits;
+        char* at = end;
+        if (halves & 1) {
+            *--at = '5';
+            *--at = '.';
+        }
+        uint64_t units = halves / 2;
+        do {
+            *--at = static_cast<char>('0' + units % 10);
+            units /= 10;
+        } while (units > 0);
+        if (std::signbit(number)) *--at = '-';
+        text_.append(at, static_cast<size_t>(end - at));
+        return;
+    }
+    // Exactly what "%.9g" prints, without printf's format parsing.
     char digits[32];
-    std::snprintf(digits, sizeof digits, "%.9g", number);
-    text_ += digits;
+    const auto written = std::to_chars(digits, digits + sizeof digits, number, std::chars_format::general, 9);
+    text_.append(digits, written.ptr);
 }
 
 void JsonWriter::value(bool flag) {
@@ -74,8 +122,12 @@ void JsonWriter::value(const char* text) {
 }
 
 void JsonWriter::putString(const char* text) {
+    // Names and most values need no escapes: they go in whole.
+    const char* p = text;
+    while (kPlainInString[static_cast<unsigned char>(*p)]) ++p;
     text_ += '"';
-    for (const char* p = text; *p; ++p) {
+    text_.append(text, static_cast<size_t>(p - text));
+    for (; *p; ++p) {
         const unsigned char c = static_cast<unsigned char>(*p);
         if (c == '"' || c == '\\') {
             text_ += '\\';

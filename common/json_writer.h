@@ -49,7 +49,7 @@ private:
 
     std::string text_;
     // Per open object or array: whether an element was written already.
-    std::vector<bool> hasElement_;
+    std::vector<uint8_t> hasElement_;
     bool afterKey_ = false;
 };
 

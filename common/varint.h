@@ -20,6 +20,13 @@ inline uint8_t* putVarint(uint8_t* out, uint32_t value) {
     return out;
 }
 
+// Bytes putVarint writes for the value.
+inline size_t varintSize(uint32_t value) {
+    size_t bytes = 1;
+    for (; value >= 0x80; value >>= 7) ++bytes;
+    return bytes;
+}
+
 inline uint32_t zigzag(int32_t value) {
     const auto u = static_cast<uint32_t>(value);
     return (u << 1) ^ (value < 0 ? 0xFFFFFFFFu : 0u);

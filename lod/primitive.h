@@ -76,6 +76,48 @@ public:
                texCoords(f).count();
     }
 
+    // Every field at once, for code that reads most of them: the record is
+    // found and its type's flags looked up once instead of per field. The
+    // values are those the accessors above give.
+    struct Decoded {
+        int32_t type = 0;
+        int32_t bits = 0;
+        Int32Table vertices;
+        Int32Table colors;
+        Int32Table normals;
+        TexCoordTable texCoords;
+        uint32_t polyDataBits[4] = {0, 0, 0, 0};
+        int32_t colorIndex = 0;
+        int32_t normalIndex = 0;
+        int32_t textureId = 0;
+    };
+    Decoded decode() const {
+        const Fields f = fields();
+        Decoded d;
+        d.type = f.word(0);
+        d.bits = primitiveFlagsOf(d.type);
+        const int32_t b = d.bits;
+        d.vertices = vertexIndices(f);
+        if (b & PRIM_POLYDATA) {
+            for (int i = 0; i < 4; ++i) d.polyDataBits[i] = static_cast<uint32_t>(f.word(3 + i));
+        }
+        if (b & PRIM_COLORS) {
+            d.colors = table<int32_t>(f, colorWord(b));
+        } else if (b & PRIM_COLOR) {
+            d.colorIndex = f.word(colorWord(b));
+        }
+        if (b & PRIM_NORMALS) {
+            d.normals = table<int32_t>(f, normalWord(b));
+        } else if (b & PRIM_NORMAL) {
+            d.normalIndex = f.word(normalWord(b));
+        }
+        if (b & PRIM_TEXTURE) {
+            d.textureId = f.word(textureWord(b));
+            d.texCoords = table<TexCoord>(f, textureWord(b) + 1);
+        }
+        return d;
+    }
+
     // The node that holds the primitive (null for an empty record), which
     // answers its vertex and normal lookups and knows the file.
     LodNode* owner = nullptr;

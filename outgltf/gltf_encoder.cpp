@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <utility>
 
 #include "common/json_writer.h"
 #include "common/byte_order.h"
@@ -157,6 +158,11 @@ std::string uriReference(const std::string& path) {
 
 std::string encodeGltfJson(const GltfDocument& document, const std::string& binUri) {
     JsonWriter json;
+    // Room for what the arrays take in the common case (a large model's
+    // text runs to tens of megabytes), instead of growing by doubling,
+    // which copies the text made so far and touches fresh pages each time.
+    json.text().reserve(4096 + 128 * document.accessors.size() + 96 * document.bufferViews.size() +
+                        256 * document.nodes.size() + 128 * document.materials.size());
     json.beginObject();
     json.key("asset");
     json.beginObject();
@@ -225,25 +231,35 @@ std::string encodeGltfJson(const GltfDocument& document, const std::string& binU
         json.endArray();
     }
     json.endObject();
-    return json.text();
+    return std::move(json.text());
+}
+
+GlbFrame glbFrameOf(size_t jsonBytes, size_t binBytes) {
+    const size_t jsonPadded = (jsonBytes + 3) / 4 * 4;
+    const size_t binChunk = binBytes > 0 ? 8 + binBytes : 0;
+    const size_t total = 12 + 8 + jsonPadded + binChunk;
+    GlbFrame frame;
+    storeU32LE(&frame.before[0], 0x46546C67u);  // "glTF"
+    storeU32LE(&frame.before[4], 2);
+    storeU32LE(&frame.before[8], static_cast<uint32_t>(total));
+    storeU32LE(&frame.before[12], static_cast<uint32_t>(jsonPadded));
+    storeU32LE(&frame.before[16], 0x4E4F534Au);  // "JSON"
+    for (size_t i = jsonBytes; i < jsonPadded; ++i) frame.after[frame.afterSize++] = ' ';
+    if (binBytes > 0) {
+        storeU32LE(&frame.after[frame.afterSize], static_cast<uint32_t>(binBytes));
+        storeU32LE(&frame.after[frame.afterSize + 4], 0x004E4942u);  // "BIN\0"
+        frame.afterSize += 8;
+    }
+    return frame;
 }
 
 std::vector<uint8_t> encodeGlbHead(const std::string& json, size_t binBytes) {
-    const size_t jsonPadded = (json.size() + 3) / 4 * 4;
-    const size_t binChunk = binBytes > 0 ? 8 + binBytes : 0;
-    const size_t total = 12 + 8 + jsonPadded + binChunk;
-    std::vector<uint8_t> head(12 + 8 + jsonPadded + (binBytes > 0 ? 8 : 0), 0);
-    storeU32LE(&head[0], 0x46546C67u);  // "glTF"
-    storeU32LE(&head[4], 2);
-    storeU32LE(&head[8], static_cast<uint32_t>(total));
-    storeU32LE(&head[12], static_cast<uint32_t>(jsonPadded));
-    storeU32LE(&head[16], 0x4E4F534Au);  // "JSON"
-    std::copy(json.begin(), json.end(), head.begin() + 20);
-    for (size_t i = 20 + json.size(); i < 20 + jsonPadded; ++i) head[i] = ' ';
-    if (binBytes > 0) {
-        storeU32LE(&head[20 + jsonPadded], static_cast<uint32_t>(binBytes));
-        storeU32LE(&head[24 + jsonPadded], 0x004E4942u);  // "BIN\0"
-    }
+    const GlbFrame frame = glbFrameOf(json.size(), binBytes);
+    std::vector<uint8_t> head;
+    head.reserve(sizeof frame.before + json.size() + frame.afterSize);
+    head.insert(head.end(), frame.before, frame.before + sizeof frame.before);
+    head.insert(head.end(), json.begin(), json.end());
+    head.insert(head.end(), frame.after, frame.after + frame.afterSize);
     return head;
 }
 

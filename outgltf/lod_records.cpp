@@ -95,10 +95,12 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
         out[0] = out[1] = out[2] = 0;  // type, count and form 0
         return;
     }
-    const int32_t type = p->type();
-    const int32_t bits = primitiveFlagsOf(type);
+    // One look at the record for all its fields.
+    const Primitive::Decoded d = p->decode();
+    const int32_t type = d.type;
+    const int32_t bits = d.bits;
     // Only what the file holds: a block that is not there counts no entries.
-    const Int32Table vertices = p->vertexIndices();
+    const Int32Table& vertices = d.vertices;
     const int32_t n = vertices.count();
     // At most: five numbers before the corners, three numbers per corner,
     // the plane's number and bits, the texture number and the raw (u, v).
@@ -106,9 +108,10 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
     uint8_t* const start = bytes_.extend(bound);
     uint8_t* out = start;
     if (named_.empty() && n > 0) named_.assign(static_cast<size_t>(container_.vertexCount > 0 ? container_.vertexCount : 0), 0);
+    const int32_t vertexCount = container_.vertexCount;
     for (int32_t i = 0; i < n; ++i) {
         const auto v = static_cast<int32_t>(vertices.rawWord(i, 0));
-        if (v >= 0 && v < container_.vertexCount) named_[static_cast<size_t>(v)] = 1;
+        if (v >= 0 && v < vertexCount) named_[static_cast<size_t>(v)] = 1;
     }
     blockInts_ += static_cast<uint64_t>(n) * (1u + ((bits & PRIM_COLORS) ? 1u : 0u) + ((bits & PRIM_NORMALS) ? 1u : 0u));
     if (bits & PRIM_TEXTURE) blockFloats_ += 2 * static_cast<uint64_t>(n);
@@ -117,7 +120,9 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
 
     uint32_t form = fromTriangles ? kFormCornersFromTriangles : 0u;
     if (fromTriangles && placement->texCoordsExact && (bits & PRIM_TEXTURE)) form |= kFormTexCoordsFromMesh;
-    const Int32Table colors = (bits & PRIM_COLORS) ? p->colorIndices() : Int32Table{};
+    // A block shorter than the vertex count reads as 0 past its end (it is
+    // either whole or absent, so that is all or nothing).
+    const Int32Table& colors = d.colors;
     const auto colorAt = [&colors](int32_t i) { return i < colors.count() ? static_cast<int32_t>(colors.rawWord(i, 0)) : 0; };
     if ((bits & PRIM_COLORS) && n > 0) {
         bool one = true;
@@ -125,7 +130,7 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
         for (int32_t i = 1; i < n && one; ++i) one = colorAt(i) == first;
         if (one) form |= kFormOneColor;
     }
-    const Int32Table normals = (bits & PRIM_NORMALS) ? p->normalIndices() : Int32Table{};
+    const Int32Table& normals = d.normals;
     const auto normalAt = [&normals](int32_t i) {
         return i < normals.count() ? static_cast<int32_t>(normals.rawWord(i, 0)) : 0;
     };
@@ -158,24 +163,21 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
         }
     }
     if (bits & PRIM_POLYDATA) {
-        uint32_t plane[4];
+        const uint32_t* plane = d.polyDataBits;
         uint64_t hash = 1469598103934665603ull;
-        for (int i = 0; i < 4; ++i) {
-            plane[i] = bitsOfFloat(p->polyData(i));
-            hash = (hash ^ plane[i]) * 1099511628211ull;
-        }
+        for (int i = 0; i < 4; ++i) hash = (hash ^ plane[i]) * 1099511628211ull;
         if (!planeSlots_) planeSlots_.reset(new PlaneSlot[kPlaneSlots]);
         // The multiply only carries bits upward; fold the high ones down.
         hash ^= hash >> 33;
         hash *= 0xff51afd7ed558ccdull;
         hash ^= hash >> 33;
         PlaneSlot& slot = planeSlots_[hash % kPlaneSlots];
-        if (slot.index > 0 && std::memcmp(slot.bits, plane, sizeof plane) == 0) {
+        if (slot.index > 0 && std::memcmp(slot.bits, plane, sizeof d.polyDataBits) == 0) {
             out = putVarint(out, slot.index);
         } else {
             out = putVarint(out, 0);
-            for (uint32_t w : plane) out = putFloat(out, w);
-            std::memcpy(slot.bits, plane, sizeof plane);
+            for (int i = 0; i < 4; ++i) out = putFloat(out, plane[i]);
+            std::memcpy(slot.bits, plane, sizeof d.polyDataBits);
             slot.index = ++planes_;
         }
     }
@@ -183,7 +185,7 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
         const int32_t count = (form & kFormOneColor) ? (n > 0 ? 1 : 0) : n;
         for (int32_t i = 0; i < count; ++i) out = putSignedVarint(out, colorAt(i));
     } else if (bits & PRIM_COLOR) {
-        out = putSignedVarint(out, p->colorIndex());
+        out = putSignedVarint(out, d.colorIndex);
     }
     if (bits & PRIM_NORMALS) {
         if (!(form & kFormNormalsAreVertices)) {
@@ -191,16 +193,18 @@ void LodRecordStream::addPrimitive(const Primitive* p, const FanPlacement* place
             for (int32_t i = 0; i < count; ++i) out = putSignedVarint(out, normalAt(i));
         }
     } else if (bits & PRIM_NORMAL) {
-        out = putSignedVarint(out, p->normalIndex());
+        out = putSignedVarint(out, d.normalIndex);
     }
     if (bits & PRIM_TEXTURE) {
-        out = putSignedVarint(out, p->textureId());
+        out = putSignedVarint(out, d.textureId);
         if (!(form & kFormTexCoordsFromMesh)) {
-            const TexCoordTable uv = p->texCoords();
-            for (int32_t i = 0; i < n; ++i) {
-                out = putFloat(out, i < uv.count() ? uv.rawWord(i, 0) : 0u);
-                out = putFloat(out, i < uv.count() ? uv.rawWord(i, 1) : 0u);
-            }
+            const TexCoordTable& uv = d.texCoords;
+            const int32_t stored = uv.count() < n ? uv.count() : n;
+            // The pairs as stored, then zeros for a block that is absent.
+            if (stored > 0) std::memcpy(out, uv.bytes(), 8 * static_cast<size_t>(stored));
+            out += 8 * static_cast<size_t>(stored);
+            if (n > stored) std::memset(out, 0, 8 * static_cast<size_t>(n - stored));
+            out += 8 * static_cast<size_t>(n - stored);
         }
     }
     bytes_.shrinkTo(base + static_cast<size_t>(out - start));
@@ -217,21 +221,28 @@ int32_t LodRecordStream::write(GltfDocument& document, const std::vector<GltfPri
     const int32_t normalCount = container_.normals.count();
     // Vertices the records name that no glTF vertex carries.
     std::vector<uint8_t> carried(static_cast<size_t>(vertexCount), 0);
-    size_t mapBytes = 0;
     for (const auto& source : sources) {
         for (uint16_t v : source.lodVertex)
             if (v < vertexCount) carried[v] = 1;
-        mapBytes += kMaxVarintBytes + 2 * source.lodVertex.size();
     }
     std::vector<int32_t> missing;
     for (size_t i = 0; i < named_.size(); ++i)
         if (named_[i] && !carried[i] && static_cast<int32_t>(i) < container_.vertices.count()) missing.push_back(static_cast<int32_t>(i));
 
-    const size_t bound = 4 * (10 + 2 * sources.size()) + mapBytes + kMaxVarintBytes * (1 + groupTriangles.size()) +
-                         kMaxVarintBytes + (kMaxVarintBytes + 12) * missing.size() + 12 * static_cast<size_t>(normalCount) +
-                         bytes_.size();
-    std::unique_ptr<uint8_t[]> staging(new uint8_t[bound]);
-    uint8_t* out = staging.get();
+    // The exact size, so that the view is written where it stays, once.
+    size_t size = 4 * (10 + 2 * sources.size());
+    for (size_t p = 0; p < sources.size(); ++p) {
+        const GltfPrimitiveSource& source = sources[p];
+        size += source.mapOwner != p ? varintSize(static_cast<uint32_t>(p - source.mapOwner))
+                                     : 1 + 2 * source.lodVertex.size();
+    }
+    size += varintSize(static_cast<uint32_t>(groupTriangles.size()));
+    for (int32_t t : groupTriangles) size += varintSize(static_cast<uint32_t>(t + 1));
+    size += varintSize(static_cast<uint32_t>(missing.size()));
+    for (int32_t index : missing) size += varintSize(static_cast<uint32_t>(index)) + 12;
+    size += 12 * static_cast<size_t>(normalCount) + bytes_.size();
+    int32_t view = -1;
+    uint8_t* out = document.addBufferView(size, 0, view);
     const auto put = [&out](uint32_t w) {
         storeU32LE(out, w);
         out += 4;
@@ -278,11 +289,6 @@ int32_t LodRecordStream::write(GltfDocument& document, const std::vector<GltfPri
         for (int w = 0; w < 3; ++w) put(container_.normals.rawWord(i, w));
     }
     if (bytes_.size() > 0) std::memcpy(out, bytes_.data(), bytes_.size());
-    out += bytes_.size();
-    const auto size = static_cast<size_t>(out - staging.get());
-    int32_t view = -1;
-    uint8_t* to = document.addBufferView(size, 0, view);
-    std::memcpy(to, staging.get(), size);
     return view;
 }
 

@@ -8,6 +8,7 @@
 #include "lod/primitive.h"
 #include "lod/subtree_node.h"
 #include "outgltf/append_array.h"
+#include "outgltf/sparse_vertex_map.h"
 #include "outgltf/vertex_tables.h"
 
 namespace mevlo {
@@ -96,7 +97,7 @@ struct GltfMeshBuilder::Group {
     // one of the same LOD vertex; and the attribute sets of a vertex beyond
     // kListedAttributeSets.
     std::vector<int32_t> firstIndex;
-    std::unordered_map<uint16_t, int32_t> firstIndexMet;
+    SparseVertexMap firstIndexMet;
     AppendArray<int32_t> nextSame;
     // The LOD vertex of each group vertex.
     std::vector<uint16_t> source;
@@ -195,6 +196,9 @@ GltfMeshBuilder::Group& GltfMeshBuilder::newGroup(uint64_t key, int32_t material
     // first few, a group's memory follows the vertices it meets, not the
     // container's.
     if (groups_.size() <= kGroupsWithTables) group.firstIndex.assign(static_cast<size_t>(container_.vertexCount), -1);
+    // Room for as many vertices as the other arrays start with, instead of
+    // growing from one.
+    group.source.reserve(64);
     return group;
 }
 
@@ -211,7 +215,7 @@ inline uint32_t GltfMeshBuilder::vertexOf(Group& group, uint16_t index, const fl
     // The group vertices of one LOD vertex form a short list from its
     // first one; most LOD vertices have one, met first here.
     int32_t& first =
-        group.firstIndex.empty() ? group.firstIndexMet.try_emplace(index, -1).first->second : group.firstIndex[index];
+        group.firstIndex.empty() ? group.firstIndexMet.at(index, -1) : group.firstIndex[index];
     if (first < 0) {
         first = appendVertex(group, index, normal, texCoord);
         return static_cast<uint32_t>(first);

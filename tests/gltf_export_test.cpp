@@ -125,6 +125,32 @@ TEST(GltfExport, ManyNodesNamingOneLargeIndexBlockStopAtTheElementBound) {
     EXPECT_LE(e->report.triangles, 2000);
 }
 
+TEST(GltfExport, AGroupPastTheFirstFewSharesEveryVertexOfALargeGrid) {
+    // Nine groups of one quad each, then a tenth over a grid of 11 x 11
+    // vertices: past the first groups, a group finds its vertices in a map
+    // that grows as it meets them; each grid vertex must stay one vertex.
+    std::vector<Vec3> grid;
+    for (int y = 0; y <= 10; ++y)
+        for (int x = 0; x <= 10; ++x) grid.push_back({static_cast<float>(x), static_cast<float>(y), 0});
+    Chain quads;
+    for (int32_t texture = 0; texture < 10; ++texture) {
+        for (int32_t cell = 0; cell < (texture == 9 ? 100 : 1); ++cell) {
+            const int32_t corner = cell / 10 * 11 + cell % 10;
+            Prim quad = prim(6, {corner, corner + 1, corner + 12, corner + 11});
+            quad.textureId = texture;
+            quad.uv = {{0, 0}, {0, 0}, {0, 0}, {0, 0}};
+            quads.push_back(cp(quad));
+        }
+    }
+    const auto e = exportModel(root(grid, quads));
+    ASSERT_TRUE(e->ok);
+    ASSERT_EQ(e->document.meshes.size(), 1u);
+    const std::vector<GltfPrimitive>& primitives = e->document.meshes[0].primitives;
+    ASSERT_EQ(primitives.size(), 10u);
+    EXPECT_EQ(e->document.accessors[static_cast<size_t>(primitives[9].position)].count, 121);
+    EXPECT_EQ(e->document.accessors[static_cast<size_t>(primitives[9].indices)].count, 600);
+}
+
 TEST(GltfExport, AContainerWithATexturePerQuadSharesEachQuadsVerticesInEveryGroup) {
     // Twenty textures, so twenty groups in one container: however a group
     // finds the vertices it has, the two triangles of its quad share two.

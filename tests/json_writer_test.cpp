@@ -83,4 +83,20 @@ TEST(JsonWriter, DoublesReadBackToNineDigitsAndWhatJsonCannotHoldIsNull) {
     EXPECT_EQ(written[7], "null");
 }
 
+// The exact text matters, not only the value read back: exports are
+// compared byte for byte. Whole and half numbers take a shorter path than
+// the rest, so both sides of its edges are here.
+TEST(JsonWriter, NumbersAreWrittenAsNineSignificantDigitsInPrintfsGeneralForm) {
+    const double values[] = {0.0, -0.0, 39.5, -0.5, 99999999.5, 1e8, 123456789.0, 1234567891.0, -49.0,
+                             -0.98999995f, 0.00999999978f, 1e-5f, 0.70710678118654757, 12345678.25, FLT_MAX};
+    JsonWriter json;
+    json.beginArray();
+    for (double v : values) json.value(v);
+    json.value(int64_t{-9223372036854775807 - 1});
+    json.endArray();
+    EXPECT_EQ(json.text(),
+              "[0,-0,39.5,-0.5,99999999.5,100000000,123456789,1.23456789e+09,-49,-0.98999995,0.00999999978,"
+              "9.99999975e-06,0.707106781,12345678.2,3.40282347e+38,-9223372036854775808]");
+}
+
 }  // namespace

@@ -158,8 +158,12 @@ JobResult writeGltfFiles(LodModel& model, const std::string& outPath, Format for
     for (const auto& block : document.binBlocks) buffer.push_back({block.data(), block.size()});
     std::string error;
     if (format == Format::Glb) {
-        const std::vector<uint8_t> head = glbHeadOf(document);
-        buffer.insert(buffer.begin(), ByteSpan{head.data(), head.size()});
+        // The JSON text is written from where it was made (tens of
+        // megabytes for a large model), between the pieces of its frame.
+        const std::string json = encodeGltfJson(document, "");
+        const GlbFrame frame = glbFrameOf(json.size(), static_cast<size_t>(document.binSize));
+        buffer.insert(buffer.begin(), {ByteSpan{frame.before, sizeof frame.before}, ByteSpan{json.data(), json.size()},
+                                       ByteSpan{frame.after, frame.afterSize}});
         if (!writeWholeFile(outPath, buffer, error)) return JobResult::failed(JobResult::Subject::Named, error);
     } else {
         // The buffer is named by its file name only, so the pair can move.
