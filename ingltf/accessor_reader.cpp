@@ -146,7 +146,8 @@ bool AccessorReader::charge(uint64_t bytes, size_t accessor, std::string& error)
 
 bool AccessorReader::describe(size_t accessor, Layout& layout, std::string& error) const {
     layout.where = "accessors[" + std::to_string(accessor) + "]";
-    const JsonFields fields((*accessors_)[accessor], layout.where);
+    nlohmann::json scratch;
+    const JsonFields fields(unpackedElement((*accessors_)[accessor], scratch), layout.where);
     int64_t view = -1;
     uint64_t offset = 0;
     std::string type;

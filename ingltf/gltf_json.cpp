@@ -1,6 +1,10 @@
 #include "ingltf/gltf_json.h"
 
 #include <cmath>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace mevlo {
 
@@ -41,7 +45,183 @@ std::string withoutExceptionTag(const char* what) {
     return message;
 }
 
+// Marks the binary values this layer made (the JSON text cannot make any).
+constexpr std::uint64_t kPackedSubtype = 0x4C;
+
+bool packedArray(const std::string& key) { return key == "accessors" || key == "bufferViews" || key == "meshes"; }
+
+// Builds the document as the library's own parser would, except that each
+// object in a packed array goes straight into its compact encoding
+// (MessagePack, with 32-bit container headers whose counts are filled in
+// at the end), never into the parsed form.
+class PackingDomBuilder {
+public:
+    explicit PackingDomBuilder(nlohmann::json& root) : root_(root) {}
+
+    bool null() { return packing() ? (element(), byte(0xC0), true) : value(nullptr); }
+    bool boolean(bool b) { return packing() ? (element(), byte(b ? 0xC3 : 0xC2), true) : value(b); }
+    // Each number in the shortest form that reads back as the same kind
+    // (signed, unsigned, decimal) and value.
+    bool number_integer(nlohmann::json::number_integer_t n) {
+        if (!packing()) return value(n);
+        element();
+        if (n >= -32 && n < 0) {
+            byte(static_cast<uint8_t>(n));
+        } else {
+            byte(0xD3);
+            big(static_cast<uint64_t>(n), 8);
+        }
+        return true;
+    }
+    bool number_unsigned(nlohmann::json::number_unsigned_t n) {
+        if (!packing()) return value(n);
+        element();
+        if (n < 0x80) {
+            byte(static_cast<uint8_t>(n));
+        } else if (n <= 0xFFFFFFFFu) {
+            byte(0xCE);
+            big(n, 4);
+        } else {
+            byte(0xCF);
+            big(n, 8);
+        }
+        return true;
+    }
+    bool number_float(nlohmann::json::number_float_t f, const std::string&) {
+        if (!packing()) return value(f);
+        element();
+        const auto single = static_cast<float>(f);
+        if (static_cast<double>(single) == f && !std::isnan(f)) {
+            uint32_t bits = 0;
+            std::memcpy(&bits, &single, sizeof bits);
+            byte(0xCA);
+            big(bits, 4);
+        } else {
+            uint64_t bits = 0;
+            std::memcpy(&bits, &f, sizeof bits);
+            byte(0xCB);
+            big(bits, 8);
+        }
+        return true;
+    }
+    bool string(std::string& s) {
+        if (!packing()) return value(std::move(s));
+        element();
+        text(s);
+        return true;
+    }
+    bool binary(nlohmann::json::binary_t& b) { return value(nlohmann::json::binary(std::move(b))); }
+    bool start_object(std::size_t) { return start(false); }
+    bool key(std::string& k) {
+        if (packing()) {
+            ++open_.back().count;
+            text(k);
+            return true;
+        }
+        if (stack_.size() == 1) topKey_ = k;
+        key_ = &(*stack_.back())[k];
+        return true;
+    }
+    bool end_object() { return end(); }
+    bool start_array(std::size_t) { return start(true); }
+    bool end_array() { return end(); }
+    template <class Exception>
+    bool parse_error(std::size_t, const std::string&, const Exception& e) {
+        throw e;
+    }
+
+private:
+    struct Open {
+        size_t header = 0;
+        uint32_t count = 0;
+        bool array = false;
+    };
+
+    bool packing() const { return !open_.empty(); }
+    void byte(uint8_t b) { packed_.push_back(b); }
+    void big(uint64_t v, int bytes) {
+        for (int i = bytes - 1; i >= 0; --i) byte(static_cast<uint8_t>(v >> (8 * i)));
+    }
+    void text(const std::string& s) {
+        if (s.size() < 32) {
+            byte(static_cast<uint8_t>(0xA0 | s.size()));
+        } else {
+            byte(0xDB);
+            big(s.size(), 4);
+        }
+        packed_.insert(packed_.end(), s.begin(), s.end());
+    }
+    // A value inside a packed array counts as one of its elements.
+    void element() {
+        if (open_.back().array) ++open_.back().count;
+    }
+    bool start(bool array) {
+        const bool packs = packing() || (!array && stack_.size() == 2 && stack_.back()->is_array() && packedArray(topKey_));
+        if (!packs) {
+            stack_.push_back(place(array ? nlohmann::json::array() : nlohmann::json::object()));
+            return true;
+        }
+        if (packing()) element();
+        open_.push_back(Open{packed_.size(), 0, array});
+        byte(array ? 0xDD : 0xDF);
+        big(0, 4);
+        return true;
+    }
+    bool end() {
+        if (!packing()) {
+            stack_.pop_back();
+            return true;
+        }
+        const Open done = open_.back();
+        open_.pop_back();
+        for (int i = 0; i < 4; ++i) packed_[done.header + 1 + static_cast<size_t>(i)] = static_cast<uint8_t>(done.count >> (8 * (3 - i)));
+        if (!packing()) {
+            place(nlohmann::json::binary(packed_, kPackedSubtype));
+            packed_.clear();
+        }
+        return true;
+    }
+    // Where a new value goes: the root, the next array element, or the
+    // member whose key was just read.
+    nlohmann::json* place(nlohmann::json&& v) {
+        if (stack_.empty()) {
+            root_ = std::move(v);
+            return &root_;
+        }
+        if (stack_.back()->is_array()) {
+            auto& elements = stack_.back()->get_ref<nlohmann::json::array_t&>();
+            elements.push_back(std::move(v));
+            return &elements.back();
+        }
+        *key_ = std::move(v);
+        return key_;
+    }
+    template <typename T>
+    bool value(T&& v) {
+        place(nlohmann::json(std::forward<T>(v)));
+        return true;
+    }
+
+    nlohmann::json& root_;
+    std::vector<nlohmann::json*> stack_;
+    nlohmann::json* key_ = nullptr;
+    std::string topKey_;
+    // The packed element being written, and its open containers.
+    std::vector<uint8_t> packed_;
+    std::vector<Open> open_;
+};
+
 }  // namespace
+
+const nlohmann::json& unpackedElement(const nlohmann::json& element, nlohmann::json& scratch) {
+    if (!element.is_binary()) return element;
+    scratch = nlohmann::json::from_msgpack(element.get_binary());
+    return scratch;
+}
+
+nlohmann::json packedJson(const nlohmann::json& value) {
+    return nlohmann::json::binary(nlohmann::json::to_msgpack(value), kPackedSubtype);
+}
 
 bool parseGltfJson(const uint8_t* data, size_t size, nlohmann::json& document, std::string& error) {
     if (!nestingWithin(data, size, kGltfJsonMaxDepth)) {
@@ -49,7 +229,8 @@ bool parseGltfJson(const uint8_t* data, size_t size, nlohmann::json& document, s
         return false;
     }
     try {
-        document = nlohmann::json::parse(data, data + size);
+        PackingDomBuilder builder(document);
+        nlohmann::json::sax_parse(data, data + size, &builder);
     } catch (const nlohmann::json::exception& e) {
         error = "malformed JSON: " + withoutExceptionTag(e.what());
         return false;

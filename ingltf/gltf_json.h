@@ -19,6 +19,16 @@ constexpr int kGltfJsonMaxDepth = 128;
 // reason when the text is not JSON or nests deeper than kGltfJsonMaxDepth.
 bool parseGltfJson(const uint8_t* data, size_t size, nlohmann::json& document, std::string& error);
 
+// The elements of the top-level arrays that a large file holds by the
+// hundred thousand (accessors, bufferViews, meshes) are kept packed, each
+// as the compact binary encoding of its object, because the parsed form
+// of such an object costs ten times its text. The element as parsed: `element`
+// itself, or the one unpacked into `scratch`.
+const nlohmann::json& unpackedElement(const nlohmann::json& element, nlohmann::json& scratch);
+// A value packed the same way, for what a scene keeps by the hundred
+// thousand (primitive extras).
+nlohmann::json packedJson(const nlohmann::json& value);
+
 // A string from the file as a message shows it: on one line (control
 // characters become '?') and at most 100 bytes long.
 std::string shownText(const std::string& text);

@@ -148,7 +148,7 @@ bool readPrimitive(const nlohmann::json& json, const std::string& where, GltfSce
     primitive.mode = static_cast<GltfMode>(mode);
     primitive.material = static_cast<int32_t>(material);
     if (fields.has("targets")) noteIgnored(scene, "morph targets");
-    if (fields.has("extras")) primitive.extras = *fields.find("extras");
+    if (fields.has("extras")) primitive.extras = packedJson(*fields.find("extras"));
 
     int64_t position = -1;
     int64_t normal = -1;
@@ -202,7 +202,8 @@ bool readMeshes(const nlohmann::json& document, GltfScene& scene, AccessorReader
     std::vector<Unindexed> unindexed;
     size_t longest = 0;
     for (size_t m = 0; m < meshes->size(); ++m) {
-        const JsonFields fields((*meshes)[m], "meshes[" + std::to_string(m) + "]");
+        nlohmann::json scratch;
+        const JsonFields fields(unpackedElement((*meshes)[m], scratch), "meshes[" + std::to_string(m) + "]");
         GltfSceneMesh mesh;
         const nlohmann::json* primitives = nullptr;
         if (!fields.string("name", mesh.name, error) || !fields.array("primitives", primitives, error)) return false;
@@ -244,9 +245,11 @@ bool readDocument(GltfScene& scene, const std::string& baseDir, std::string& err
         chunks.jsonSize = size;
     }
     nlohmann::json document;
-    if (!parseGltfJson(chunks.json, chunks.jsonSize, document, error) ||
-        !readAssetAndExtensions(document, scene, error))
-        return false;
+    if (!parseGltfJson(chunks.json, chunks.jsonSize, document, error)) return false;
+    // The document holds all of the text now (a large export's is tens of
+    // megabytes); only the binary chunk is read from the file again.
+    scene.file.release(chunks.json, chunks.jsonSize);
+    if (!readAssetAndExtensions(document, scene, error)) return false;
     GltfInputData binary;
     if (!loadGltfBinaryData(document, chunks.bin, chunks.binSize, baseDir, scene, binary, error)) return false;
     const nlohmann::json* accessorList = nullptr;

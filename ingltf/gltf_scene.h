@@ -47,7 +47,9 @@ struct GltfScenePrimitive {
     // A primitive without an index accessor gets 0, 1, 2, ...
     GltfArray<uint32_t> indices;
     int32_t material = -1;
-    nlohmann::json extras;  // null when absent
+    // Null when absent; packed when read from a file (one per primitive adds
+    // up): read it through unpackedElement (ingltf/gltf_json.h).
+    nlohmann::json extras;
 };
 
 struct GltfSceneMesh {

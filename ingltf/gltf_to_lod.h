@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ingltf/gltf_scene.h"
+#include "lod/build/lod_tree.h"
 
 namespace mevlo {
 
@@ -34,8 +35,24 @@ struct GltfImportReport {
     std::string failure;
 };
 
-// Builds the LOD file of the scene into lodBytes. False when it cannot be
-// made (report.failure says why).
+// The LOD tree a scene maps to. It holds nothing of the scene, so the
+// scene (the mapped file) can go before the file is laid out
+// (LodFileLayout) and written.
+struct ImportedLod {
+    LodTree tree;
+    LodTreeChain top;
+};
+
+// Maps the scene to a LOD tree. False when it cannot be made
+// (report.failure says why).
+bool mapGltfScene(const GltfScene& scene, const GltfImportOptions& options, ImportedLod& lod,
+                  GltfImportReport& report);
+
+// Why a tree that was mapped cannot be laid out.
+extern const char* const kImportTooLarge;
+
+// Both steps: the LOD file of the scene into lodBytes. False when it
+// cannot be made (report.failure says why).
 bool importGltf(const GltfScene& scene, const GltfImportOptions& options, std::vector<uint8_t>& lodBytes,
                 GltfImportReport& report);
 

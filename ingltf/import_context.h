@@ -10,6 +10,7 @@
 #include "ingltf/gltf_scene.h"
 #include "ingltf/gltf_to_lod.h"
 #include "ingltf/import_axes.h"
+#include "ingltf/import_budget.h"
 #include "lod/build/lod_tree.h"
 
 namespace mevlo {
@@ -23,6 +24,16 @@ struct ImportContext {
     std::map<int32_t, int32_t> assignedTextures;
     // Texture numbers named anywhere, so new ones avoid them.
     std::map<int32_t, bool> usedTextures;
+    // What the tree may still take (see ImportBudget).
+    ImportBudget budget;
+
+    // Charges bytes the mapping is about to build; false, with the
+    // failure set, when the model would outgrow its file.
+    bool charge(uint64_t bytes) {
+        if (budget.charge(bytes)) return true;
+        if (report.failure.empty()) report.failure = importBudgetFailure();
+        return false;
+    }
 };
 
 // extras.lod of an element, or null.

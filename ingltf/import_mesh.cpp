@@ -1,9 +1,11 @@
 // A glTF mesh as LOD primitives, for meshes the export's records do not
 // describe: triangles become polygons, points and lines point and line
 // primitives, typed by what the material and attributes say.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
+#include "ingltf/gltf_json.h"
 #include "ingltf/import_context.h"
 #include "ingltf/primitive_topology.h"
 #include "lod/node_type.h"
@@ -35,7 +37,8 @@ Look lookOf(ImportContext& context, const GltfScenePrimitive& primitive) {
             ? &context.scene.materials[static_cast<size_t>(primitive.material)]
             : nullptr;
     const nlohmann::json* materialLod = material ? lodExtras(material->extras) : nullptr;
-    const nlohmann::json* primitiveLod = lodExtras(primitive.extras);
+    nlohmann::json unpacked;
+    const nlohmann::json* primitiveLod = lodExtras(unpackedElement(primitive.extras, unpacked));
     look.color = static_cast<int32_t>(extraNumber(primitiveLod, "color", extraNumber(materialLod, "color", 0)));
     look.normals = !primitive.normals.empty();
     bool alpha = false, clip = false;
@@ -82,8 +85,16 @@ struct Filling {
     int32_t container = -1;
     std::vector<Vec3> vertices;
     std::vector<Vec3> normals;
-    // Per glTF vertex of the current primitive: its index here, or -1.
+    // Per glTF vertex of the current primitive: its index here, or -1;
+    // `touched` lists the entries set, so that clearing costs what the
+    // primitive used, not the size of the vertex array it reads (which
+    // thousands of primitives may share).
     std::vector<int32_t> remap;
+    std::vector<uint32_t> touched;
+    void clearRemap() {
+        for (uint32_t v : touched) remap[v] = -1;
+        touched.clear();
+    }
 };
 
 }  // namespace
@@ -96,6 +107,10 @@ void addMeshPrimitives(ImportContext& context, int32_t container, const GltfScen
     const auto maxVertices = static_cast<size_t>(context.options.maxVertices > 3 ? context.options.maxVertices : 3);
     Filling fill;
     fill.container = container;
+    size_t largest = 0;
+    for (const auto& p : mesh.primitives) largest = std::max(largest, p.positions.size() / 3);
+    if (!context.charge(sizeof(int32_t) * uint64_t{largest})) return;
+    fill.remap.assign(largest, -1);
     LodTreeChain* target = &children;
     LodTreeChain overflowChildren;
     bool anyNormals = false;
@@ -109,11 +124,14 @@ void addMeshPrimitives(ImportContext& context, int32_t container, const GltfScen
         fill.normals.clear();
     };
     const auto startOverflow = [&] {
+        // Paid as it comes (with --max-vertices 3, one a triangle); past the
+        // budget the import fails once this primitive is done.
+        context.charge(sizeof(LodTreeNode) + sizeof(LodTreeRecord));
         closeFilling();
         const int32_t sub = tree.addNode(NODE_SUBTREE);
         tree.append(overflow, sub);
         fill.container = sub;
-        std::fill(fill.remap.begin(), fill.remap.end(), -1);
+        fill.clearRemap();
         overflowChildren = LodTreeChain{};
         target = &overflowChildren;
     };
@@ -122,11 +140,18 @@ void addMeshPrimitives(ImportContext& context, int32_t container, const GltfScen
     };
 
     for (const GltfScenePrimitive& primitive : mesh.primitives) {
-        const size_t vertexCount = primitive.positions.size() / 3;
-        fill.remap.assign(vertexCount, -1);
+        // What the primitive adds at most, paid before anything is made: a
+        // holder of about 128 bytes a triangle (a strip's or fan's are one
+        // an index), a word or two an index for points and lines, and a
+        // vertex and normal for each index at most.
+        const uint64_t indexCount = primitive.indices.size();
+        const uint64_t perIndex = primitive.mode == GltfMode::Triangles ? 43 : 128;
+        if (!context.charge((perIndex + 2 * sizeof(Vec3)) * indexCount + sizeof(LodTreeRecord))) return;
+        fill.clearRemap();
         const auto vertexOf = [&](uint32_t v) {
             int32_t& at = fill.remap[v];
             if (at < 0) {
+                fill.touched.push_back(v);
                 at = static_cast<int32_t>(fill.vertices.size());
                 fill.vertices.push_back(bake.point(lodVectorOf(&primitive.positions[3 * size_t{v}], scale)));
                 Vec3 n{};

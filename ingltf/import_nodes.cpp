@@ -7,6 +7,7 @@
 #include <memory>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "ingltf/import_context.h"
 #include "ingltf/import_records.h"
@@ -169,7 +170,7 @@ class NodeMapper {
 public:
     explicit NodeMapper(ImportContext& context) : c_(context) {}
 
-    bool failed() const { return !c_.report.failure.empty(); }
+    bool failed() const { return !c_.report.failure.empty() || c_.budget.overdrawn(); }
 
     // Triangles the export's records brought back (the mesh path counts its own).
     int64_t recordTriangles() const {
@@ -286,7 +287,7 @@ private:
                     // mesh's triangles already stand in the container.
                     const double count = extraNumber(&item, "count", 0);
                     for (double i = 0; i < count && stream; ++i) {
-                        const int32_t holder = stream->nextHolder(c_.tree);
+                        const int32_t holder = stream->nextHolder(c_.tree, c_.budget);
                         if (holder < 0) break;
                         c_.tree.append(chain, holder);
                     }
@@ -308,6 +309,7 @@ private:
     }
 
     int32_t inlineNode(const nlohmann::json& item, const LodAffine& pending, int depth, LodRecordReader* stream) {
+        if (!c_.charge(kNodeBytes)) return -1;
         const nlohmann::json* lod = &item;
         const std::string type = extraString(lod, "type");
         LodTree& tree = c_.tree;
@@ -382,6 +384,7 @@ private:
             c_.report.failure = "Node tree deeper than " + std::to_string(kMaxNestingDepth) + " levels";
             return -1;
         }
+        if (!c_.charge(kNodeBytes)) return -1;
         ++c_.report.nodes;
         const GltfSceneNode& gnode = node(index);
         const nlohmann::json* lod = lodExtras(gnode.extras);
@@ -429,8 +432,13 @@ private:
         double view = extraNumber(lod, "records", extraNumber(meshLod, "records", -1));
         LodRecordReader* stream = nullptr;
         if (view >= 0 && view < static_cast<double>(c_.scene.bufferViews.size())) {
+            // Reading the view and the tables it restores come out of the
+            // budget; a view the file cannot pay for is not used (the mesh
+            // is mapped as any glTF mesh is, which pays its own way).
+            const GltfScene::ByteView& bytes = c_.scene.bufferViews[static_cast<size_t>(view)];
             auto reader = std::make_unique<LodRecordReader>();
-            if (reader->open(c_.scene.bufferViews[static_cast<size_t>(view)], mesh)) {
+            if (c_.budget.tryCharge(bytes.size) && reader->open(bytes, mesh) &&
+                c_.budget.tryCharge(tableBytes(*reader, *mesh))) {
                 stream = reader.get();
                 readers_.push_back(std::move(reader));
             }
@@ -467,7 +475,16 @@ private:
         return container;
     }
 
-    void restoreTables(int32_t container, const LodRecordReader& stream, const GltfSceneMesh& mesh, const LodAffine& bake) {
+    // What restoreTables builds and reads for a view that was opened.
+    static uint64_t tableBytes(const LodRecordReader& stream, const GltfSceneMesh& mesh) {
+        uint64_t bytes = sizeof(Vec3) * (uint64_t{static_cast<uint32_t>(stream.vertexCount())} + stream.normals.size());
+        for (size_t p = 0; p < mesh.primitives.size(); ++p)
+            if (stream.ownsMap(p)) bytes += 4 * (mesh.primitives[p].positions.size() / 3);
+        return bytes;
+    }
+
+    // The tables move from the reader, which needs only its holders after.
+    void restoreTables(int32_t container, LodRecordReader& stream, const GltfSceneMesh& mesh, const LodAffine& bake) {
         LodTreeRecord& r = c_.tree.record(container);
         r.vertices.assign(static_cast<size_t>(stream.vertexCount()), Vec3{});
         for (size_t p = 0; p < mesh.primitives.size(); ++p) {
@@ -479,7 +496,9 @@ private:
                 r.vertices[stream.lodVertex(p, j)] = bake.point(lodVectorOf(positions + 3 * j, c_.options.scale));
         }
         for (const auto& m : stream.missing) r.vertices[static_cast<size_t>(m.first)] = m.second;
-        r.normals = stream.normals;
+        stream.missing = {};
+        r.normals = std::move(stream.normals);
+        stream.normals = {};
         if (!bake.isIdentity())
             for (Vec3& n : r.normals) n = bake.direction(n);
     }
@@ -512,6 +531,7 @@ private:
         int32_t count = static_cast<int32_t>(extraNumber(lod, "branchCount", 0));
         for (const auto& b : branches) count = std::max(count, b.first + 1);
         count = std::min(count, kMaxSwitchBranchesImport);
+        if (!c_.charge(sizeof(LodTreeChain) * static_cast<uint64_t>(std::max(count, 0)))) return sw;
         std::vector<LodTreeChain> chains(static_cast<size_t>(std::max(count, 0)));
         for (const auto& b : branches) {
             if (failed()) break;
@@ -540,6 +560,9 @@ private:
     // Branch numbers beyond this are not made (a switch holds 50; a
     // larger count would be a crafted file's).
     static constexpr int32_t kMaxSwitchBranchesImport = 4096;
+
+    // What a node's record costs in the tree, before its tables.
+    static constexpr uint64_t kNodeBytes = sizeof(LodTreeNode) + sizeof(LodTreeRecord);
 
     ImportContext& c_;
     std::vector<std::unique_ptr<LodRecordReader>> readers_;
@@ -573,6 +596,11 @@ void makeRoomForRecords(ImportContext& context) {
         total.floats += claims.floats;
     }
     const auto capped = [budget](uint64_t claim) { return static_cast<size_t>(claim < budget ? claim : budget); };
+    // Only a hint: none at all where it would pass what the import may take.
+    const uint64_t bytes = sizeof(LodTreeNode) * capped(total.holders + scene.nodes.size()) +
+                           sizeof(LodTreePrimitive) * capped(total.primitives) + 4 * capped(total.ints) +
+                           4 * capped(total.floats);
+    if (bytes > context.budget.left()) return;
     context.tree.reserve(capped(total.holders + scene.nodes.size()), capped(total.primitives), capped(total.ints),
                          capped(total.floats));
 }

@@ -119,7 +119,7 @@ bool LodRecordReader::open(const GltfScene::ByteView& view, const GltfSceneMesh*
     return true;
 }
 
-bool LodRecordReader::primitive(LodTree& tree, int32_t holder) {
+bool LodRecordReader::primitive(LodTree& tree, int32_t holder, ImportBudget& budget) {
     uint32_t type = 0, count = 0, form = 0;
     if (!number(type) || !number(count) || !number(form)) return false;
     if (type > 0x7FFFFFFF || count > 0x7FFFFFFF) return false;
@@ -151,6 +151,8 @@ bool LodRecordReader::primitive(LodTree& tree, int32_t holder) {
     if (!fromTriangles && static_cast<size_t>(end_ - at_) < count) return false;
     if ((form & kFormTexCoordsFromMesh) && (!fromTriangles || group->primitive->texCoords.empty())) return false;
 
+    // The primitive and its blocks: at most three words and two floats a corner.
+    if (!budget.charge(sizeof(LodTreePrimitive) + 20 * uint64_t{count})) return false;
     const int32_t index = tree.addPrimitive(holder, static_cast<int32_t>(type), n);
     LodTreePrimitive& p = tree.primitive(index);
     int32_t* vertices = tree.ints(p.vertices);
@@ -233,8 +235,12 @@ bool LodRecordReader::primitive(LodTree& tree, int32_t holder) {
     return true;
 }
 
-int32_t LodRecordReader::nextHolder(LodTree& tree) {
+int32_t LodRecordReader::nextHolder(LodTree& tree, ImportBudget& budget) {
     if (holdersLeft_ <= 0) return -1;
+    if (!budget.charge(sizeof(LodTreeNode) + 2 * sizeof(LodTreePrimitive))) {
+        holdersLeft_ = 0;
+        return -1;
+    }
     uint32_t code = 0;
     if (!number(code) || (code != NODE_PT && code != NODE_CP && code != NODE_LP)) {
         holdersLeft_ = 0;
@@ -245,7 +251,7 @@ int32_t LodRecordReader::nextHolder(LodTree& tree) {
     const size_t sides = code == NODE_LP ? 2 : 1;
     const size_t before = tree.primitiveTotal();
     for (size_t s = 0; s < sides; ++s) {
-        if (!primitive(tree, holder)) {
+        if (!primitive(tree, holder, budget)) {
             holdersLeft_ = 0;
             break;
         }

@@ -11,6 +11,7 @@
 
 #include "common/vec.h"
 #include "ingltf/gltf_scene.h"
+#include "ingltf/import_budget.h"
 #include "lod/build/lod_tree.h"
 
 namespace mevlo {
@@ -44,9 +45,10 @@ public:
     std::vector<std::pair<int32_t, Vec3>> missing;
     std::vector<Vec3> normals;
 
-    // Adds the next holder to the tree; -1 when the records are used up or
-    // damaged (then nothing more is read).
-    int32_t nextHolder(LodTree& tree);
+    // Adds the next holder to the tree, charging the budget for it; -1
+    // when the records are used up or damaged, or the budget is (then
+    // nothing more is read).
+    int32_t nextHolder(LodTree& tree, ImportBudget& budget);
     // Triangles the holders added (as fanned), for the summary.
     int64_t triangles() const { return triangles_; }
 
@@ -65,7 +67,7 @@ private:
     bool word(uint32_t& out);
     bool number(uint32_t& out);
     bool floatBits(float& out);
-    bool primitive(LodTree& tree, int32_t holder);
+    bool primitive(LodTree& tree, int32_t holder, ImportBudget& budget);
 
     const uint8_t* at_ = nullptr;
     const uint8_t* end_ = nullptr;

@@ -37,6 +37,10 @@ public:
     // the file's bytes, and nothing made from it may be committed.
     bool intact() const { return !platform::mappedInputLost(mapped_); }
 
+    // A hint that the bytes at [begin, begin + size) of the file will not be
+    // read again, so that a mapped file's pages there may leave memory.
+    void release(const uint8_t* begin, size_t size) const { platform::releaseMappedRange(mapped_, begin, size); }
+
     // The one-line reason when !intact(): "<path>: " + kLostReason.
     static constexpr const char* kLostReason = "cannot read: the file was truncated while being read";
     static std::string lostMessage(const std::string& path);

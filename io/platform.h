@@ -73,6 +73,9 @@ void unmapInputFile(MappedInput& input);
 // truncated it). The lost pages read as zeros from then on, so whatever was
 // decoded from the file since is unreliable and must not be committed.
 bool mappedInputLost(const MappedInput& input);
+// A hint that [begin, begin + size) of the mapping will not be read again:
+// its whole pages may leave memory (a later read would fetch them anew).
+void releaseMappedRange(const MappedInput& input, const uint8_t* begin, size_t size);
 
 // Memory for a block of many small objects, which live and go together,
 // taken from and given back to the system whole. The memory is not

@@ -129,6 +129,15 @@ void unmapInputFile(MappedInput& input) {
     input = MappedInput{};
 }
 
+void releaseMappedRange(const MappedInput& input, const uint8_t* begin, size_t size) {
+    const auto start = reinterpret_cast<uintptr_t>(input.data);
+    const auto from = reinterpret_cast<uintptr_t>(begin);
+    if (input.data == nullptr || from < start || size > input.size || from - start > input.size - size) return;
+    const uintptr_t first = (from + pageBytes - 1) & ~(pageBytes - 1);
+    const uintptr_t last = (from + size) & ~(pageBytes - 1);
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
+
 bool mappedInputLost(const MappedInput& input) {
     return input.slot >= 0 && input.slot < kWatchSlots && watched[input.slot].lost.load() != 0;
 }

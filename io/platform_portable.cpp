@@ -15,6 +15,8 @@ void unmapInputFile(MappedInput& input) { input = MappedInput{}; }
 
 bool mappedInputLost(const MappedInput&) { return false; }
 
+void releaseMappedRange(const MappedInput&, const uint8_t*, size_t) {}
+
 void* allocateBlock(size_t size) { return std::malloc(size); }
 
 void releaseBlock(void* block, size_t) { std::free(block); }

@@ -74,15 +74,22 @@ JobResult importOne(const BatchFile& file, const GltfImportOptions& options) {
     GltfScene scene;
     std::string error;
     if (!readGltfFile(file.in, scene, error)) return JobResult::failed(JobResult::Subject::Input, error);
-    std::vector<uint8_t> lod;
+    ImportedLod lod;
     GltfImportReport report;
-    const bool built = importGltf(scene, options, lod, report);
+    const bool built = mapGltfScene(scene, options, lod, report);
     if (!inputsIntact(scene)) return JobResult::failed(JobResult::Subject::Input, InputFile::kLostReason);
     if (!built) return JobResult::failed(JobResult::Subject::Input, report.failure);
-    for (const std::string& note : report.notes) std::printf("%s\n", note.c_str());
-    // The LOD bytes hold everything; the input's memory goes before writing.
+    // The tree holds everything; the input's memory goes before the file
+    // is laid out, and the file goes out in pieces, never whole in memory.
     scene = GltfScene();
-    if (!writeWholeFile(file.out, lod, error)) return JobResult::failed(JobResult::Subject::Named, error);
+    const LodFileLayout layout(lod.tree, lod.top);
+    if (layout.size() < 0) return JobResult::failed(JobResult::Subject::Input, kImportTooLarge);
+    for (const std::string& note : report.notes) std::printf("%s\n", note.c_str());
+    AtomicOutput output;
+    if (!output.open(file.out, error)) return JobResult::failed(JobResult::Subject::Named, error);
+    // A failed write is reported by commit.
+    layout.write([&output](const uint8_t* data, size_t size) { return output.write(data, size); });
+    if (!output.commit(error)) return JobResult::failed(JobResult::Subject::Named, error);
     JobResult done;
     done.triangles = report.triangles;
     return done;

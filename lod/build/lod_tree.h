@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "common/vec.h"
@@ -142,6 +143,31 @@ private:
 struct LodTreeOffsets {
     std::vector<int32_t> nodes;       // by node index, -1 for nodes not laid out
     std::vector<int32_t> primitives;  // by primitive index
+};
+
+// Takes the next piece of a file being written; false when it cannot.
+using LodByteSink = std::function<bool(const uint8_t* data, size_t size)>;
+
+// The LOD file of the tree whose top chain is `top`, laid out to be
+// written in pieces: the tree must outlive it and stay as it is.
+class LodFileLayout {
+public:
+    LodFileLayout(const LodTree& tree, const LodTreeChain& top);
+    // Bytes of the file; -1 when it would pass 2 GiB, which 32-bit offsets
+    // cannot address (or the tree is overfull).
+    int64_t size() const { return size_; }
+    // Hands the file to `sink`, in order, in pieces of at most 256 KiB;
+    // false when the file cannot be made or the sink failed. Offsets are
+    // filled when asked for.
+    bool write(const LodByteSink& sink, LodTreeOffsets* offsets = nullptr) const;
+
+private:
+    const LodTree& tree_;
+    LodTreeChain top_;
+    std::vector<int32_t> codes_;
+    // The value of every offset slot, in the order the slots are written.
+    std::vector<int32_t> slots_;
+    int64_t size_ = -1;
 };
 
 // The whole LOD file of the tree whose top chain is `top`; empty when it

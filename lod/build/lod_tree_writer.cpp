@@ -1,8 +1,14 @@
 // Lays a LodTree out as a LOD file in two passes over the same code: the
-// first only counts the bytes, the second writes them into a buffer of
-// exactly that size, so a file of hundreds of megabytes is never copied
-// or regrown.
+// first counts the bytes and notes the value of every offset slot (most
+// point forward, to what follows the record), the second writes the bytes
+// in order, a piece at a time, taking each slot's value from the notes. So
+// a file of hundreds of megabytes is never held whole: the notes cost a
+// word per offset, a fraction of the file.
 #include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "common/byte_order.h"
 #include "lod/build/lod_tree.h"
@@ -13,10 +19,38 @@ namespace mevlo {
 
 namespace {
 
+// The bytes the writing pass has laid out and not yet handed on.
+class PieceBuffer {
+public:
+    explicit PieceBuffer(const LodByteSink& sink) : sink_(sink) {}
+    void word(uint32_t w) {
+        if (used_ == kBytes) flush();
+        storeU32LE(bytes_ + used_, w);
+        used_ += 4;
+    }
+    bool flush() {
+        if (used_ > 0 && ok_) ok_ = sink_(bytes_, used_);
+        used_ = 0;
+        return ok_;
+    }
+    bool ok() const { return ok_; }
+
+private:
+    static constexpr size_t kBytes = size_t{1} << 18;
+    const LodByteSink& sink_;
+    uint8_t bytes_[kBytes];
+    size_t used_ = 0;
+    bool ok_ = true;
+};
+
 template <bool kWrite>
 class Layout {
 public:
-    Layout(const LodTree& tree, uint8_t* data, LodTreeOffsets* offsets) : tree_(tree), data_(data), offsets_(offsets) {}
+    // Counting: slots get their values in `slots`. Writing: `slots` are
+    // those values, and the bytes go to `out`.
+    Layout(const LodTree& tree, std::vector<int32_t>* noted, const std::vector<int32_t>* values, PieceBuffer* out,
+           LodTreeOffsets* offsets)
+        : tree_(tree), noted_(noted), values_(values), out_(out), offsets_(offsets) {}
 
     int64_t size() const { return position_; }
 
@@ -30,7 +64,7 @@ public:
 
 private:
     void word(int32_t w) {
-        if (kWrite) storeU32LE(data_ + position_, static_cast<uint32_t>(w));
+        if (kWrite) out_->word(static_cast<uint32_t>(w));
         position_ += 4;
     }
     void real(float f) { word(static_cast<int32_t>(bitsOfFloat(f))); }
@@ -39,12 +73,18 @@ private:
         real(v.y);
         real(v.z);
     }
+    // A word whose value may be known only later; returns its handle.
     int64_t slot(int32_t placeholder) {
-        word(placeholder);
-        return position_ - 4;
+        if (kWrite) {
+            word((*values_)[nextSlot_]);
+            return static_cast<int64_t>(nextSlot_++);
+        }
+        noted_->push_back(placeholder);
+        position_ += 4;
+        return static_cast<int64_t>(noted_->size() - 1);
     }
     void set(int64_t at, int32_t value) {
-        if (kWrite) storeU32LE(data_ + at, static_cast<uint32_t>(value));
+        if (!kWrite) (*noted_)[static_cast<size_t>(at)] = value;
     }
     // Points the slot at the current position.
     void patch(int64_t at) { set(at, static_cast<int32_t>(position_)); }
@@ -71,7 +111,7 @@ private:
     void ints(const int32_t* values, int32_t count) {
         if (count <= 0) return;
         if (kWrite) {
-            for (int32_t i = 0; i < count; ++i) storeU32LE(data_ + position_ + 4 * i, static_cast<uint32_t>(values[i]));
+            for (int32_t i = 0; i < count; ++i) out_->word(static_cast<uint32_t>(values[i]));
         }
         position_ += 4 * static_cast<int64_t>(count);
     }
@@ -210,10 +250,14 @@ private:
         word(static_cast<int32_t>(r.branches.size()));
         const int64_t tableSlot = slot(0);
         patch(tableSlot);
-        const int64_t firstBranchSlot = position_;
-        for (size_t i = 0; i < r.branches.size(); ++i) word(-1);
+        // The branch slots are consecutive handles.
+        int64_t firstBranchSlot = 0;
+        for (size_t i = 0; i < r.branches.size(); ++i) {
+            const int64_t at = slot(-1);
+            if (i == 0) firstBranchSlot = at;
+        }
         for (size_t i = 0; i < r.branches.size(); ++i)
-            childChain(firstBranchSlot + 4 * static_cast<int64_t>(i), r.branches[i]);
+            childChain(firstBranchSlot + static_cast<int64_t>(i), r.branches[i]);
     }
 
     void block(int64_t at, const int32_t* values, int32_t count) {
@@ -261,9 +305,12 @@ private:
     }
 
     const LodTree& tree_;
-    uint8_t* data_;
+    std::vector<int32_t>* noted_;
+    const std::vector<int32_t>* values_;
+    PieceBuffer* out_;
     LodTreeOffsets* offsets_;
     int64_t position_ = 0;
+    size_t nextSlot_ = 0;
 };
 
 void appendCreationOrder(const LodTree& tree, const LodTreeChain& chain, std::vector<int32_t>& codes);
@@ -316,23 +363,41 @@ std::vector<int32_t> lodCreationOrder(const LodTree& tree, const LodTreeChain& c
     return codes;
 }
 
-std::vector<uint8_t> writeLodFile(const LodTree& tree, const LodTreeChain& top, LodTreeOffsets* offsets) {
-    if (tree.overfull()) return {};
-    const std::vector<int32_t> codes = lodCreationOrder(tree, top);
-    Layout<false> counting(tree, nullptr, nullptr);
+LodFileLayout::LodFileLayout(const LodTree& tree, const LodTreeChain& top) : tree_(tree), top_(top) {
+    if (tree.overfull()) return;
+    codes_ = lodCreationOrder(tree, top);
+    Layout<false> counting(tree, &slots_, nullptr, nullptr, nullptr);
     counting.chain(top);
     // Offsets are 32-bit words: a larger file cannot be said.
-    if (counting.size() > INT32_MAX - 4 * static_cast<int64_t>(codes.size()) - 4) return {};
-    const int64_t dataBase = 4 + 4 * static_cast<int64_t>(codes.size());
-    std::vector<uint8_t> bytes(static_cast<size_t>(dataBase + counting.size()));
-    storeU32LE(bytes.data(), static_cast<uint32_t>(codes.size()));
-    for (size_t i = 0; i < codes.size(); ++i) storeU32LE(bytes.data() + 4 + 4 * i, static_cast<uint32_t>(codes[i]));
+    if (counting.size() > INT32_MAX - 4 * static_cast<int64_t>(codes_.size()) - 4) return;
+    size_ = 4 + 4 * static_cast<int64_t>(codes_.size()) + counting.size();
+}
+
+bool LodFileLayout::write(const LodByteSink& sink, LodTreeOffsets* offsets) const {
+    if (size_ < 0) return false;
     if (offsets) {
-        offsets->nodes.assign(tree.nodeCount(), -1);
-        offsets->primitives.assign(tree.primitiveTotal(), -1);
+        offsets->nodes.assign(tree_.nodeCount(), -1);
+        offsets->primitives.assign(tree_.primitiveTotal(), -1);
     }
-    Layout<true> writing(tree, bytes.data() + dataBase, offsets);
-    writing.chain(top);
+    auto out = std::make_unique<PieceBuffer>(sink);
+    out->word(static_cast<uint32_t>(codes_.size()));
+    for (int32_t code : codes_) out->word(static_cast<uint32_t>(code));
+    Layout<true> writing(tree_, nullptr, &slots_, out.get(), offsets);
+    writing.chain(top_);
+    return out->flush();
+}
+
+std::vector<uint8_t> writeLodFile(const LodTree& tree, const LodTreeChain& top, LodTreeOffsets* offsets) {
+    const LodFileLayout layout(tree, top);
+    std::vector<uint8_t> bytes;
+    if (layout.size() < 0) return bytes;
+    bytes.reserve(static_cast<size_t>(layout.size()));
+    layout.write(
+        [&bytes](const uint8_t* data, size_t size) {
+            bytes.insert(bytes.end(), data, data + size);
+            return true;
+        },
+        offsets);
     return bytes;
 }
 
