@@ -131,37 +131,6 @@ private:
     }
 };
 
-void appendChildChains(const Node& n, std::vector<int32_t>& codes) {
-    switch (n.code) {
-        case NODE_SUBTREE:
-        case NODE_ROOT:
-        case NODE_DOF:
-        case NODE_TRANSLATOR:
-        case NODE_SCALE:
-        case NODE_XDOF:
-        case NODE_SPECIALX: {
-            auto sub = creationOrder(n.children);
-            codes.insert(codes.end(), sub.begin(), sub.end());
-            break;
-        }
-        case NODE_SWITCH:
-        case NODE_XSWITCH:
-            for (const Chain& branch : n.branches) {
-                auto sub = creationOrder(branch);
-                codes.insert(codes.end(), sub.begin(), sub.end());
-            }
-            break;
-        case NODE_SPLIT: {
-            auto a = creationOrder(n.branchA);
-            codes.insert(codes.end(), a.begin(), a.end());
-            auto b = creationOrder(n.branchB);
-            codes.insert(codes.end(), b.begin(), b.end());
-            break;
-        }
-        default: break;
-    }
-}
-
 void putInt32(std::vector<uint8_t>& bytes, int64_t position, int32_t value) {
     storeU32LE(bytes.data() + position, static_cast<uint32_t>(value));
 }
@@ -169,10 +138,9 @@ void putInt32(std::vector<uint8_t>& bytes, int64_t position, int32_t value) {
 }  // namespace
 
 std::vector<int32_t> creationOrder(const Chain& chain) {
-    std::vector<int32_t> codes;
-    for (const Node& n : chain) codes.push_back(n.code);
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) appendChildChains(*it, codes);
-    return codes;
+    Converter converter;
+    const LodTreeChain top = converter.chain(chain);
+    return lodCreationOrder(converter.tree, top);
 }
 
 Node root(std::vector<Vec3> vertices, Chain children) {
@@ -278,7 +246,7 @@ BuiltLod buildLod(const Chain& rootChain, const BuildOptions& options) {
     const int64_t coreBase = 4 + 4 * static_cast<int64_t>(loadI32LE(core.data()));
     for (const auto& label : converter.labels)
         built.offsets[label.first] = offsets.nodes[static_cast<size_t>(label.second)];
-    built.typeTable = options.typeTable ? *options.typeTable : creationOrder(rootChain);
+    built.typeTable = options.typeTable ? *options.typeTable : lodCreationOrder(converter.tree, top);
     const int32_t count = options.nodeCount ? *options.nodeCount : static_cast<int32_t>(built.typeTable.size());
     built.dataBase = 4 + 4 * static_cast<int64_t>(built.typeTable.size());
     built.bytes.resize(static_cast<size_t>(built.dataBase) + (core.size() - static_cast<size_t>(coreBase)));
