@@ -438,7 +438,7 @@ private:
             const GltfScene::ByteView& bytes = c_.scene.bufferViews[static_cast<size_t>(view)];
             auto reader = std::make_unique<LodRecordReader>();
             if (c_.budget.tryCharge(bytes.size) && reader->open(bytes, mesh) &&
-                c_.budget.tryCharge(tableBytes(*reader, *mesh))) {
+                c_.budget.tryCharge(tableBytes(*reader, meshOrNone(mesh)))) {
                 stream = reader.get();
                 readers_.push_back(std::move(reader));
             }
@@ -446,7 +446,7 @@ private:
         LodTreeChain children;
         LodTreeChain overflow;
         if (stream) {
-            restoreTables(container, *stream, *mesh, bake);
+            restoreTables(container, *stream, meshOrNone(mesh), bake);
         } else if (mesh) {
             addMeshPrimitives(c_, container, *mesh, bake, children, overflow);
         }
@@ -473,6 +473,13 @@ private:
         }
         tree.record(container).children = children;
         return container;
+    }
+
+    // Records may describe a container whose node has no mesh (all its
+    // primitives were points or faces the export dropped): no primitives.
+    static const GltfSceneMesh& meshOrNone(const GltfSceneMesh* mesh) {
+        static const GltfSceneMesh none;
+        return mesh ? *mesh : none;
     }
 
     // What restoreTables builds and reads for a view that was opened.
