@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/byte_order.h"
+#include "ingltf/gltf_element.h"
 #include "ingltf/gltf_json.h"
 
 namespace mevlo {
@@ -146,8 +147,7 @@ bool AccessorReader::charge(uint64_t bytes, size_t accessor, std::string& error)
 
 bool AccessorReader::describe(size_t accessor, Layout& layout, std::string& error) const {
     layout.where = "accessors[" + std::to_string(accessor) + "]";
-    nlohmann::json scratch;
-    const JsonFields fields(unpackedElement((*accessors_)[accessor], scratch), layout.where);
+    const GltfElementFields fields((*accessors_)[accessor], layout.where);
     int64_t view = -1;
     uint64_t offset = 0;
     std::string type;

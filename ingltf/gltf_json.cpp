@@ -1,5 +1,7 @@
 #include "ingltf/gltf_json.h"
 
+#include "ingltf/gltf_element.h"
+
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -53,17 +55,33 @@ bool packedArray(const std::string& key) { return key == "accessors" || key == "
 // Builds the document as the library's own parser would, except that each
 // object in a packed array goes straight into its compact encoding
 // (MessagePack, with 32-bit container headers whose counts are filled in
-// at the end), never into the parsed form.
+// at the end), never into the parsed form; and each element of accessors
+// and bufferViews that holds only the numbers glTF defines for it becomes
+// a plain record instead (gltf_element.h). Both are made as the element is
+// read, so an element found not to be plain half way needs no second look.
 class PackingDomBuilder {
 public:
     explicit PackingDomBuilder(nlohmann::json& root) : root_(root) {}
 
-    bool null() { return packing() ? (element(), byte(0xC0), true) : value(nullptr); }
-    bool boolean(bool b) { return packing() ? (element(), byte(b ? 0xC3 : 0xC2), true) : value(b); }
+    bool null() {
+        if (!packing()) return value(nullptr);
+        if (recognizing_) flat_.null();
+        element();
+        byte(0xC0);
+        return true;
+    }
+    bool boolean(bool b) {
+        if (!packing()) return value(b);
+        if (recognizing_) flat_.boolean(b, depth());
+        element();
+        byte(b ? 0xC3 : 0xC2);
+        return true;
+    }
     // Each number in the shortest form that reads back as the same kind
     // (signed, unsigned, decimal) and value.
     bool number_integer(nlohmann::json::number_integer_t n) {
         if (!packing()) return value(n);
+        if (recognizing_) flat_.number(false, 0, depth());
         element();
         if (n >= -32 && n < 0) {
             byte(static_cast<uint8_t>(n));
@@ -75,6 +93,7 @@ public:
     }
     bool number_unsigned(nlohmann::json::number_unsigned_t n) {
         if (!packing()) return value(n);
+        if (recognizing_) flat_.number(true, n, depth());
         element();
         if (n < 0x80) {
             byte(static_cast<uint8_t>(n));
@@ -89,6 +108,7 @@ public:
     }
     bool number_float(nlohmann::json::number_float_t f, const std::string&) {
         if (!packing()) return value(f);
+        if (recognizing_) flat_.number(false, 0, depth());
         element();
         const auto single = static_cast<float>(f);
         if (static_cast<double>(single) == f && !std::isnan(f)) {
@@ -106,6 +126,7 @@ public:
     }
     bool string(std::string& s) {
         if (!packing()) return value(std::move(s));
+        if (recognizing_) flat_.string(s, depth());
         element();
         text(s);
         return true;
@@ -114,6 +135,7 @@ public:
     bool start_object(std::size_t) { return start(false); }
     bool key(std::string& k) {
         if (packing()) {
+            if (recognizing_) flat_.key(k, depth());
             ++open_.back().count;
             text(k);
             return true;
@@ -138,6 +160,8 @@ private:
     };
 
     bool packing() const { return !open_.empty(); }
+    // Containers open inside the element being packed.
+    size_t depth() const { return open_.size() - 1; }
     void byte(uint8_t b) { packed_.push_back(b); }
     void big(uint64_t v, int bytes) {
         for (int i = bytes - 1; i >= 0; --i) byte(static_cast<uint8_t>(v >> (8 * i)));
@@ -161,7 +185,19 @@ private:
             stack_.push_back(place(array ? nlohmann::json::array() : nlohmann::json::object()));
             return true;
         }
-        if (packing()) element();
+        if (packing()) {
+            if (recognizing_) {
+                if (array) {
+                    flat_.startArray(depth());
+                } else {
+                    flat_.startObject();
+                }
+            }
+            element();
+        } else {
+            recognizing_ = topKey_ != "meshes";
+            if (recognizing_) flat_.begin(topKey_ == "accessors" ? GltfElementKind::Accessor : GltfElementKind::BufferView);
+        }
         open_.push_back(Open{packed_.size(), 0, array});
         byte(array ? 0xDD : 0xDF);
         big(0, 4);
@@ -176,7 +212,8 @@ private:
         open_.pop_back();
         for (int i = 0; i < 4; ++i) packed_[done.header + 1 + static_cast<size_t>(i)] = static_cast<uint8_t>(done.count >> (8 * (3 - i)));
         if (!packing()) {
-            place(nlohmann::json::binary(packed_, kPackedSubtype));
+            place(recognizing_ && flat_.flat() ? flatElementValue(flat_.element())
+                                               : nlohmann::json::binary(packed_, kPackedSubtype));
             packed_.clear();
         }
         return true;
@@ -209,6 +246,9 @@ private:
     // The packed element being written, and its open containers.
     std::vector<uint8_t> packed_;
     std::vector<Open> open_;
+    // The element being packed may become a plain record.
+    bool recognizing_ = false;
+    GltfFlatRecognizer flat_;
 };
 
 }  // namespace
