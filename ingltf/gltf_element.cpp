@@ -38,10 +38,24 @@ KeyTable keysOf(GltfElementKind kind) {
     return {kBufferViewKeys, static_cast<int>(sizeof kBufferViewKeys / sizeof kBufferViewKeys[0])};
 }
 
+// Keys differ in their first letter but for byteOffset, byteLength and
+// byteStride, so that letter settles most comparisons.
+int slotOf(GltfElementKind kind, const char* name, size_t length) {
+    const KeyTable table = keysOf(kind);
+    for (int i = 0; i < table.size; ++i) {
+        const char* key = table.keys[i].name;
+        if (key[0] == name[0] && std::char_traits<char>::length(key) == length && std::memcmp(key, name, length) == 0)
+            return i;
+    }
+    return -1;
+}
+
 int slotOf(GltfElementKind kind, const char* name) {
     const KeyTable table = keysOf(kind);
-    for (int i = 0; i < table.size; ++i)
-        if (std::strcmp(table.keys[i].name, name) == 0) return i;
+    for (int i = 0; i < table.size; ++i) {
+        const char* key = table.keys[i].name;
+        if (key[0] == name[0] && std::strcmp(key, name) == 0) return i;
+    }
     return -1;
 }
 
@@ -61,7 +75,7 @@ void GltfFlatRecognizer::begin(GltfElementKind kind) {
 
 void GltfFlatRecognizer::key(const std::string& name, size_t depth) {
     if (!flat_ || depth != 0) return;
-    pending_ = slotOf(element_.kind, name.c_str());
+    pending_ = slotOf(element_.kind, name.c_str(), name.size());
     // Another key, or one given twice (the parsed object keeps the last).
     if (pending_ < 0 || (element_.present & (1u << pending_)) != 0) {
         flat_ = false;
