@@ -11,7 +11,11 @@ namespace {
 enum class ValueKind : uint8_t { None, Unsigned, Boolean, TypeName, Numbers, Attributes, Any };
 
 struct FlatKey {
+    template <size_t N>
+    constexpr FlatKey(const char (&text)[N], ValueKind valueKind, int keyScope)
+        : name(text), length(N - 1), kind(valueKind), scope(keyScope) {}
     const char* name;
+    size_t length;
     ValueKind kind;
     int scope;  // 0 in the element's object, 1 in its attributes
 };
@@ -19,19 +23,19 @@ struct FlatKey {
 constexpr FlatKey kAccessorKeys[] = {
     {"bufferView", ValueKind::Unsigned, 0}, {"byteOffset", ValueKind::Unsigned, 0},
     {"componentType", ValueKind::Unsigned, 0}, {"normalized", ValueKind::Boolean, 0},
-    {"count", ValueKind::Unsigned, 0},      {"type", ValueKind::TypeName, 0},
-    {"min", ValueKind::Numbers, 0},         {"max", ValueKind::Numbers, 0},
+    {"count", ValueKind::Unsigned, 0}, {"type", ValueKind::TypeName, 0},
+    {"min", ValueKind::Numbers, 0}, {"max", ValueKind::Numbers, 0},
 };
 constexpr FlatKey kBufferViewKeys[] = {
-    {"buffer", ValueKind::Unsigned, 0},     {"byteOffset", ValueKind::Unsigned, 0},
+    {"buffer", ValueKind::Unsigned, 0}, {"byteOffset", ValueKind::Unsigned, 0},
     {"byteLength", ValueKind::Unsigned, 0}, {"byteStride", ValueKind::Unsigned, 0},
     {"target", ValueKind::Unsigned, 0},
 };
 constexpr FlatKey kPrimitiveKeys[] = {
     {"attributes", ValueKind::Attributes, 0}, {"indices", ValueKind::Unsigned, 0},
-    {"mode", ValueKind::Unsigned, 0},         {"material", ValueKind::Unsigned, 0},
-    {"extras", ValueKind::Any, 0},            {"POSITION", ValueKind::Unsigned, 1},
-    {"NORMAL", ValueKind::Unsigned, 1},       {"TEXCOORD_0", ValueKind::Unsigned, 1},
+    {"mode", ValueKind::Unsigned, 0}, {"material", ValueKind::Unsigned, 0},
+    {"extras", ValueKind::Any, 0}, {"POSITION", ValueKind::Unsigned, 1},
+    {"NORMAL", ValueKind::Unsigned, 1}, {"TEXCOORD_0", ValueKind::Unsigned, 1},
 };
 constexpr const char* kTypeNames[] = {"SCALAR", "VEC2", "VEC3", "VEC4", "MAT2", "MAT3", "MAT4"};
 
@@ -57,14 +61,14 @@ KeyTable keysOf(GltfElementKind kind) {
     }
 }
 
-// Keys differ in their first letter but for byteOffset, byteLength and
-// byteStride, so that letter settles most comparisons.
+// Keys differ in their first letter or length but for byteOffset and
+// byteLength, so those settle most comparisons.
 int slotOf(GltfElementKind kind, int scope, const char* name, size_t length) {
     const KeyTable table = keysOf(kind);
     for (int i = 0; i < table.size; ++i) {
-        const char* key = table.keys[i].name;
-        if (key[0] == name[0] && table.keys[i].scope == scope && std::char_traits<char>::length(key) == length &&
-            std::memcmp(key, name, length) == 0)
+        const FlatKey& key = table.keys[i];
+        if (key.name[0] == name[0] && key.length == length && key.scope == scope &&
+            std::memcmp(key.name, name, length) == 0)
             return i;
     }
     return -1;
