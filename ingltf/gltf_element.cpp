@@ -260,7 +260,8 @@ bool GltfElementRecognizer::finish(const std::vector<uint8_t>& packed, nlohmann:
     // Offsets fit in 32 bits: the text is no longer (the GLB's own lengths).
     if (!flat_ || packed.size() > UINT32_MAX) return false;
     std::vector<uint8_t> bytes;
-    append(bytes, MeshHead{meshPresent_, static_cast<uint32_t>(name_.size()), static_cast<uint32_t>(primitives_.size())});
+    const MeshHead head{meshPresent_, static_cast<uint32_t>(name_.size()), static_cast<uint32_t>(primitives_.size())};
+    append(bytes, head);
     bytes.insert(bytes.end(), name_.begin(), name_.end());
     uint32_t extrasSize = 0;
     for (GltfFlatElement record : primitives_) {

@@ -266,7 +266,9 @@ nlohmann::json packedJson(const nlohmann::json& value) {
     return nlohmann::json::binary(nlohmann::json::to_msgpack(value), kPackedSubtype);
 }
 
-nlohmann::json packedBytes(std::vector<uint8_t> bytes) { return nlohmann::json::binary(std::move(bytes), kPackedSubtype); }
+nlohmann::json packedBytes(std::vector<uint8_t> bytes) {
+    return nlohmann::json::binary(std::move(bytes), kPackedSubtype);
+}
 
 bool parseGltfJson(const uint8_t* data, size_t size, nlohmann::json& document, std::string& error) {
     if (!nestingWithin(data, size, kGltfJsonMaxDepth)) {
