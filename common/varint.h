@@ -41,6 +41,11 @@ inline uint8_t* putSignedVarint(uint8_t* out, int32_t value) { return putVarint(
 // Reads bytes [at, end); false (nothing read) when the number runs past
 // the end or past 32 bits.
 inline bool getVarint(const uint8_t*& at, const uint8_t* end, uint32_t& value) {
+    // Most numbers are below 128: one byte, one test.
+    if (at != end && *at < 0x80) {
+        value = *at++;
+        return true;
+    }
     uint32_t result = 0;
     const uint8_t* p = at;
     for (int shift = 0; shift < 35; shift += 7) {

@@ -41,45 +41,60 @@ inline std::string checkGltfDocument(const mevlo::GltfDocument& doc) {
         if (a.count <= 0) return "empty accessor";
         if (a.bufferView < 0 || static_cast<size_t>(a.bufferView) >= doc.bufferViews.size()) return "bad view index";
     }
+    // The checks of a primitive's POSITION, NORMAL and TEXCOORD_0.
+    const auto vertexSetProblem = [&](const GltfPrimitive& p) -> std::string {
+        const GltfAccessor& position = doc.accessors[static_cast<size_t>(p.position)];
+        std::vector<float> values;
+        std::string problem = floatsOf(position, 3, values);
+        if (!problem.empty()) return problem;
+        if (!position.hasBounds) return "POSITION without bounds";
+        for (int c = 0; c < 3; ++c) {
+            float lo = values[static_cast<size_t>(c)], hi = lo;
+            for (size_t i = static_cast<size_t>(c); i < values.size(); i += 3) {
+                lo = std::fmin(lo, values[i]);
+                hi = std::fmax(hi, values[i]);
+            }
+            if (lo != position.min[c] || hi != position.max[c]) return "POSITION bounds not exact";
+        }
+        if (p.normal >= 0) {
+            const GltfAccessor& normal = doc.accessors[static_cast<size_t>(p.normal)];
+            if (normal.count != position.count) return "NORMAL count differs from POSITION";
+            problem = floatsOf(normal, 3, values);
+            if (!problem.empty()) return problem;
+            for (size_t i = 0; i < values.size(); i += 3) {
+                const double length = std::sqrt(double(values[i]) * values[i] + double(values[i + 1]) * values[i + 1] +
+                                                double(values[i + 2]) * values[i + 2]);
+                if (std::fabs(length - 1.0) > 5e-4) return "normal not of unit length";
+            }
+        }
+        if (p.texcoord >= 0) {
+            const GltfAccessor& uv = doc.accessors[static_cast<size_t>(p.texcoord)];
+            if (uv.count != position.count) return "TEXCOORD_0 count differs from POSITION";
+            problem = floatsOf(uv, 2, values);
+            if (!problem.empty()) return problem;
+        }
+        return "";
+    };
+    // Primitives of a mesh share their vertex accessors: each set is checked once.
+    std::vector<uint8_t> vertexSetChecked(doc.accessors.size(), 0);
     for (const GltfMesh& mesh : doc.meshes) {
         if (mesh.primitives.empty()) return "mesh without primitives";
         for (const GltfPrimitive& p : mesh.primitives) {
             const GltfAccessor& position = doc.accessors[static_cast<size_t>(p.position)];
-            std::vector<float> values;
-            std::string problem = floatsOf(position, 3, values);
-            if (!problem.empty()) return problem;
-            if (!position.hasBounds) return "POSITION without bounds";
-            for (int c = 0; c < 3; ++c) {
-                float lo = values[static_cast<size_t>(c)], hi = lo;
-                for (size_t i = static_cast<size_t>(c); i < values.size(); i += 3) {
-                    lo = std::fmin(lo, values[i]);
-                    hi = std::fmax(hi, values[i]);
-                }
-                if (lo != position.min[c] || hi != position.max[c]) return "POSITION bounds not exact";
-            }
-            if (p.normal >= 0) {
-                const GltfAccessor& normal = doc.accessors[static_cast<size_t>(p.normal)];
-                if (normal.count != position.count) return "NORMAL count differs from POSITION";
-                problem = floatsOf(normal, 3, values);
-                if (!problem.empty()) return problem;
-                for (size_t i = 0; i < values.size(); i += 3) {
-                    const double length = std::sqrt(double(values[i]) * values[i] + double(values[i + 1]) * values[i + 1] +
-                                                    double(values[i + 2]) * values[i + 2]);
-                    if (std::fabs(length - 1.0) > 5e-4) return "normal not of unit length";
-                }
-            }
-            if (p.texcoord >= 0) {
-                const GltfAccessor& uv = doc.accessors[static_cast<size_t>(p.texcoord)];
-                if (uv.count != position.count) return "TEXCOORD_0 count differs from POSITION";
-                problem = floatsOf(uv, 2, values);
+            if (!vertexSetChecked[static_cast<size_t>(p.position)]) {
+                vertexSetChecked[static_cast<size_t>(p.position)] = 1;
+                const std::string problem = vertexSetProblem(p);
                 if (!problem.empty()) return problem;
             }
             const GltfAccessor& indices = doc.accessors[static_cast<size_t>(p.indices)];
             const GltfBufferView& view = doc.bufferViews[static_cast<size_t>(indices.bufferView)];
             const int width = indices.componentType == kGltfUnsignedShort ? 2 : 4;
-            if (view.length != indices.count * width) return "index view size wrong";
+            // The index lists of a mesh share a view, each on a 4-byte boundary.
+            if (indices.byteOffset < 0 || indices.byteOffset % 4 != 0 ||
+                indices.count * width > view.length - indices.byteOffset)
+                return "index list outside its view";
             for (int64_t i = 0; i < indices.count; ++i) {
-                const uint8_t* at = &bin[static_cast<size_t>(view.offset + i * width)];
+                const uint8_t* at = &bin[static_cast<size_t>(view.offset + indices.byteOffset + i * width)];
                 const uint32_t index = width == 2 ? loadU16LE(at) : loadU32LE(at);
                 if (index >= static_cast<uint64_t>(position.count)) return "index past the vertices";
                 if (width == 2 && index == 65535) return "16-bit restart index";

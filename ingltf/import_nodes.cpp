@@ -499,8 +499,13 @@ private:
             const GltfScenePrimitive& prim = mesh.primitives[p];
             const size_t count = prim.positions.size() / 3;
             const float* positions = prim.positions.data();
-            for (size_t j = 0; j < count; ++j)
-                r.vertices[stream.lodVertex(p, j)] = bake.point(lodVectorOf(positions + 3 * j, c_.options.scale));
+            if (bake.isIdentity()) {
+                for (size_t j = 0; j < count; ++j)
+                    r.vertices[stream.lodVertex(p, j)] = lodVectorOf(positions + 3 * j, c_.options.scale);
+            } else {
+                for (size_t j = 0; j < count; ++j)
+                    r.vertices[stream.lodVertex(p, j)] = bake.point(lodVectorOf(positions + 3 * j, c_.options.scale));
+            }
         }
         for (const auto& m : stream.missing) r.vertices[static_cast<size_t>(m.first)] = m.second;
         stream.missing = {};

@@ -61,23 +61,48 @@ int32_t GltfDocument::addFloatAccessor(const float* values, size_t count, int co
     return static_cast<int32_t>(accessors.size() - 1);
 }
 
-int32_t GltfDocument::addIndexAccessor(const uint32_t* indices, size_t count, uint32_t vertexCount) {
-    GltfAccessor accessor;
-    accessor.count = static_cast<int64_t>(count);
-    accessor.type = "SCALAR";
-    // With fewer vertices than that every index fits.
-    const uint32_t largest = vertexCount <= 65535 || count == 0 ? 0 : *std::max_element(indices, indices + count);
-    if (largest < 65535) {
-        accessor.componentType = kGltfUnsignedShort;
-        uint8_t* out = addBufferView(count * 2, kGltfElementArrayBuffer, accessor.bufferView);
-        for (size_t i = 0; i < count; ++i) storeU16LE(out + 2 * i, static_cast<uint16_t>(indices[i]));
-    } else {
-        accessor.componentType = kGltfUnsignedInt;
-        uint8_t* out = addBufferView(count * 4, kGltfElementArrayBuffer, accessor.bufferView);
-        store32ArrayLE(out, indices, count);
+int32_t GltfDocument::addIndexAccessors(const std::vector<GltfIndexList>& lists) {
+    const auto first = static_cast<int32_t>(accessors.size());
+    if (lists.empty()) return first;
+    // Widths first: the view is allocated once, at its final size.
+    std::vector<uint8_t> wide(lists.size());
+    size_t bytes = 0;
+    for (size_t i = 0; i < lists.size(); ++i) {
+        const GltfIndexList& list = lists[i];
+        // With fewer vertices than that every index fits.
+        const uint32_t largest = list.vertexCount <= 65535 || list.count == 0
+                                     ? 0
+                                     : *std::max_element(list.indices, list.indices + list.count);
+        wide[i] = largest >= 65535;
+        bytes += ((wide[i] ? 4 : 2) * list.count + 3) / 4 * 4;
     }
-    accessors.push_back(accessor);
-    return static_cast<int32_t>(accessors.size() - 1);
+    int32_t view = -1;
+    uint8_t* const start = addBufferView(bytes, kGltfElementArrayBuffer, view);
+    size_t offset = 0;
+    for (size_t i = 0; i < lists.size(); ++i) {
+        const GltfIndexList& list = lists[i];
+        GltfAccessor accessor;
+        accessor.bufferView = view;
+        accessor.byteOffset = static_cast<int64_t>(offset);
+        accessor.count = static_cast<int64_t>(list.count);
+        accessor.type = "SCALAR";
+        uint8_t* out = start + offset;
+        size_t written = 0;
+        if (wide[i]) {
+            accessor.componentType = kGltfUnsignedInt;
+            store32ArrayLE(out, list.indices, list.count);
+            written = 4 * list.count;
+        } else {
+            accessor.componentType = kGltfUnsignedShort;
+            for (size_t k = 0; k < list.count; ++k) storeU16LE(out + 2 * k, static_cast<uint16_t>(list.indices[k]));
+            written = 2 * list.count;
+        }
+        const size_t padded = (written + 3) / 4 * 4;
+        std::memset(out + written, 0, padded - written);
+        offset += padded;
+        accessors.push_back(accessor);
+    }
+    return first;
 }
 
 }  // namespace mevlo

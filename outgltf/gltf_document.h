@@ -30,6 +30,8 @@ struct GltfBufferView {
 
 struct GltfAccessor {
     int32_t bufferView = 0;
+    // Where the accessor starts in its view (written when not 0).
+    int64_t byteOffset = 0;
     int32_t componentType = kGltfFloat;
     int64_t count = 0;
     const char* type = "VEC3";
@@ -49,6 +51,13 @@ struct GltfPrimitive {
     // The LOD colour number, when one covers the whole primitive.
     bool hasColor = false;
     int32_t color = 0;
+};
+
+// The indices of one primitive, for GltfDocument::addIndexAccessors.
+struct GltfIndexList {
+    const uint32_t* indices = nullptr;
+    size_t count = 0;
+    uint32_t vertexCount = 0;
 };
 
 struct GltfMesh {
@@ -126,10 +135,12 @@ struct GltfDocument {
 
     // Appends a float VEC3/VEC2 accessor over its own view.
     int32_t addFloatAccessor(const float* values, size_t count, int components, bool withBounds);
-    // Appends an index accessor, 16-bit while every index fits below 65535.
-    // Every index is below `vertexCount`, which spares the search for the
-    // largest one when that already settles the width.
-    int32_t addIndexAccessor(const uint32_t* indices, size_t count, uint32_t vertexCount);
+    // Appends an index accessor per list, in order, all over one new view
+    // (each list starting on a 4-byte boundary), and returns the first
+    // one's index. A list is 16-bit while every index fits below 65535;
+    // every index is below its `vertexCount`, which spares the search for
+    // the largest one when that already settles the width.
+    int32_t addIndexAccessors(const std::vector<GltfIndexList>& lists);
 };
 
 }  // namespace mevlo

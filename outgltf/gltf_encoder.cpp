@@ -62,7 +62,7 @@ void writeNode(JsonWriter& json, const GltfNode& node, int32_t order) {
     json.endObject();
 }
 
-void writePrimitive(JsonWriter& json, const GltfPrimitive& primitive) {
+void writePrimitive(JsonWriter& json, const GltfPrimitive& primitive, const std::vector<GltfMaterial>& materials) {
     json.beginObject();
     json.key("attributes");
     json.beginObject();
@@ -73,7 +73,12 @@ void writePrimitive(JsonWriter& json, const GltfPrimitive& primitive) {
     json.field("indices", primitive.indices);
     json.field("mode", primitive.mode);
     if (primitive.material >= 0) json.field("material", primitive.material);
-    if (primitive.hasColor) {
+    // A colour the material already names is not repeated: a mesh may have
+    // a primitive per colour, and the import reads the material's.
+    const bool colorOfMaterial = primitive.material >= 0 && static_cast<size_t>(primitive.material) < materials.size() &&
+                                 materials[static_cast<size_t>(primitive.material)].color != 0 &&
+                                 materials[static_cast<size_t>(primitive.material)].color == primitive.color;
+    if (primitive.hasColor && !colorOfMaterial) {
         openLodExtras(json);
         json.field("color", primitive.color);
         closeLodExtras(json);
@@ -112,6 +117,7 @@ void writeMaterial(JsonWriter& json, const GltfMaterial& material) {
 void writeAccessor(JsonWriter& json, const GltfAccessor& accessor) {
     json.beginObject();
     json.field("bufferView", accessor.bufferView);
+    if (accessor.byteOffset != 0) json.field("byteOffset", accessor.byteOffset);
     json.field("componentType", accessor.componentType);
     json.field("count", accessor.count);
     json.field("type", accessor.type);
@@ -193,10 +199,12 @@ std::string encodeGltfJson(const GltfDocument& document, const std::string& binU
         for (size_t i = 0; i < document.nodes.size(); ++i) writeNode(json, document.nodes[i], order[i]);
         json.endArray();
     }
-    writeArray(json, "meshes", document.meshes, [](JsonWriter& out, const GltfMesh& mesh) {
+    writeArray(json, "meshes", document.meshes, [&document](JsonWriter& out, const GltfMesh& mesh) {
         out.beginObject();
         out.field("name", mesh.name);
-        writeArray(out, "primitives", mesh.primitives, writePrimitive);
+        writeArray(out, "primitives", mesh.primitives, [&document](JsonWriter& in, const GltfPrimitive& primitive) {
+            writePrimitive(in, primitive, document.materials);
+        });
         out.endObject();
     });
     writeArray(json, "materials", document.materials, writeMaterial);

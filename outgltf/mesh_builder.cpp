@@ -8,14 +8,13 @@
 #include "lod/primitive.h"
 #include "lod/subtree_node.h"
 #include "outgltf/append_array.h"
-#include "outgltf/sparse_vertex_map.h"
 #include "outgltf/vertex_tables.h"
 
 namespace mevlo {
 
 namespace {
 
-// A vertex of a group with attributes: the LOD vertex and the bits of its
+// A vertex of a pool with attributes: the LOD vertex and the bits of its
 // normal and texture coordinates.
 struct VertexKey {
     uint32_t words[6];
@@ -61,10 +60,9 @@ bool isZero(const Vec3d& v) { return v.x == 0.0 && v.y == 0.0 && v.z == 0.0; }
 // give a vertex a few (one normal per face around a hard edge).
 constexpr int kListedAttributeSets = 8;
 
-// Groups of one container that are found by a scan of their keys and find
-// a LOD vertex's first group vertex in a table over all the container's
-// vertices; further ones are found, and find vertices, through maps.
-constexpr size_t kGroupsWithTables = 8;
+// Groups of one container that are found by a scan of their keys; further
+// ones (a container may have thousands) are found through a map.
+constexpr size_t kGroupsScanned = 8;
 
 }  // namespace
 
@@ -82,26 +80,35 @@ bool singleColorOf(const Primitive& primitive, int32_t flags, int32_t& color) {
     return true;
 }
 
-struct GltfMeshBuilder::Group {
-    int32_t ordinal = 0;
-    int32_t material = -1;
+struct GltfMeshBuilder::Pool {
     bool withNormals = false;
     bool withTexCoords = false;
 
     AppendArray<float> positions;
     AppendArray<float> normals;
     AppendArray<float> texCoords;
-    // Group vertex of each LOD vertex with the first attributes it came
-    // with (a table over the container's vertices for the first groups, a
-    // map of the vertices met for further ones); per group vertex the next
-    // one of the same LOD vertex; and the attribute sets of a vertex beyond
-    // kListedAttributeSets.
+    // Pool vertex of each LOD vertex with the first attributes it came
+    // with; per pool vertex the next one of the same LOD vertex; and the
+    // attribute sets of a vertex beyond kListedAttributeSets.
     std::vector<int32_t> firstIndex;
-    SparseVertexMap firstIndexMet;
     AppendArray<int32_t> nextSame;
-    // The LOD vertex of each group vertex.
+    // The LOD vertex of each pool vertex.
     std::vector<uint16_t> source;
     std::unordered_map<VertexKey, uint32_t, VertexKeyHash> keyedIndex;
+
+    // Set by finish: the accessors, and the primitive that names the LOD
+    // vertices for all that use the pool.
+    bool written = false;
+    GltfPrimitive shape;
+    size_t mapOwner = 0;
+
+    uint32_t vertexCount() const { return static_cast<uint32_t>(nextSame.size()); }
+};
+
+struct GltfMeshBuilder::Group {
+    int32_t ordinal = 0;
+    int32_t material = -1;
+    Pool* pool = nullptr;
 
     AppendArray<uint32_t> triangles;
     ColorCover triangleColor;
@@ -110,8 +117,6 @@ struct GltfMeshBuilder::Group {
     // Line segments, two vertices each.
     AppendArray<uint32_t> lines;
     ColorCover lineColor;
-
-    uint32_t vertexCount() const { return static_cast<uint32_t>(nextSame.size()); }
 };
 
 GltfMeshBuilder::GltfMeshBuilder(const SubTreeNode& container, const GltfExportOptions& options,
@@ -183,66 +188,67 @@ GltfMeshBuilder::Group& GltfMeshBuilder::newGroup(uint64_t key, int32_t material
                                                   bool withTexCoords) {
     groups_.push_back(std::make_unique<Group>());
     Group& group = *groups_.back();
-    if (groupKeys_.size() < kGroupsWithTables) {
+    if (groupKeys_.size() < kGroupsScanned) {
         groupKeys_.push_back(key);
     } else {
         laterGroups_.emplace(key, &group);
     }
     group.ordinal = static_cast<int32_t>(groups_.size() - 1);
     group.material = material;
-    group.withNormals = withNormals;
-    group.withTexCoords = withTexCoords;
-    // A container may hold a group per texture of thousands: past the
-    // first few, a group's memory follows the vertices it meets, not the
-    // container's.
-    if (groups_.size() <= kGroupsWithTables) group.firstIndex.assign(static_cast<size_t>(container_.vertexCount), -1);
-    // Room for as many vertices as the other arrays start with, instead of
-    // growing from one.
-    group.source.reserve(64);
+    std::unique_ptr<Pool>& pool = pools_[(withNormals ? 2 : 0) + (withTexCoords ? 1 : 0)];
+    if (!pool) {
+        pool = std::make_unique<Pool>();
+        pool->withNormals = withNormals;
+        pool->withTexCoords = withTexCoords;
+        pool->firstIndex.assign(static_cast<size_t>(container_.vertexCount), -1);
+        // Room for as many vertices as the other arrays start with, instead
+        // of growing from one.
+        pool->source.reserve(64);
+    }
+    group.pool = pool.get();
     return group;
 }
 
-inline int32_t GltfMeshBuilder::appendVertex(Group& group, uint16_t index, const float* normal, const float* texCoord) {
-    std::memcpy(group.positions.extend(3), &positions_[3 * static_cast<size_t>(index)], 3 * sizeof(float));
-    if (normal) std::memcpy(group.normals.extend(3), normal, 3 * sizeof(float));
-    if (texCoord) std::memcpy(group.texCoords.extend(2), texCoord, 2 * sizeof(float));
-    group.nextSame.push(-1);
-    group.source.push_back(index);
-    return static_cast<int32_t>(group.nextSame.size() - 1);
+inline int32_t GltfMeshBuilder::appendVertex(Pool& pool, uint16_t index, const float* normal, const float* texCoord) {
+    std::memcpy(pool.positions.extend(3), &positions_[3 * static_cast<size_t>(index)], 3 * sizeof(float));
+    if (normal) std::memcpy(pool.normals.extend(3), normal, 3 * sizeof(float));
+    if (texCoord) std::memcpy(pool.texCoords.extend(2), texCoord, 2 * sizeof(float));
+    pool.nextSame.push(-1);
+    pool.source.push_back(index);
+    return static_cast<int32_t>(pool.nextSame.size() - 1);
 }
 
-inline uint32_t GltfMeshBuilder::vertexOf(Group& group, uint16_t index, const float* normal, const float* texCoord) {
-    // The group vertices of one LOD vertex form a short list from its
+inline uint32_t GltfMeshBuilder::vertexOf(Pool& pool, uint16_t index, const float* normal, const float* texCoord) {
+    // The pool vertices of one LOD vertex form a short list from its
     // first one; most LOD vertices have one, met first here.
-    int32_t& first =
-        group.firstIndex.empty() ? group.firstIndexMet.at(index, -1) : group.firstIndex[index];
+    int32_t& first = pool.firstIndex[index];
     if (first < 0) {
-        first = appendVertex(group, index, normal, texCoord);
+        first = appendVertex(pool, index, normal, texCoord);
         return static_cast<uint32_t>(first);
     }
-    return listedVertexOf(group, first, index, normal, texCoord);
+    return listedVertexOf(pool, first, index, normal, texCoord);
 }
 
-uint32_t GltfMeshBuilder::listedVertexOf(Group& group, int32_t first, uint16_t index, const float* normal,
+uint32_t GltfMeshBuilder::listedVertexOf(Pool& pool, int32_t first, uint16_t index, const float* normal,
                                          const float* texCoord) {
     const auto sameAttributes = [&](int32_t candidate) {
         const size_t at = static_cast<size_t>(candidate);
-        return (!normal || std::memcmp(&group.normals[3 * at], normal, 3 * sizeof(float)) == 0) &&
-               (!texCoord || std::memcmp(&group.texCoords[2 * at], texCoord, 2 * sizeof(float)) == 0);
+        return (!normal || std::memcmp(&pool.normals[3 * at], normal, 3 * sizeof(float)) == 0) &&
+               (!texCoord || std::memcmp(&pool.texCoords[2 * at], texCoord, 2 * sizeof(float)) == 0);
     };
     // A vertex with more attribute sets than the list holds (only crafted
     // files have them) continues in a hash map.
     int32_t candidate = first;
     for (int listed = 1;; ++listed) {
         if (sameAttributes(candidate)) return static_cast<uint32_t>(candidate);
-        const int32_t next = group.nextSame[static_cast<size_t>(candidate)];
+        const int32_t next = pool.nextSame[static_cast<size_t>(candidate)];
         if (next >= 0) {
             candidate = next;
             continue;
         }
         if (listed < kListedAttributeSets) {
-            const int32_t added = appendVertex(group, index, normal, texCoord);
-            group.nextSame[static_cast<size_t>(candidate)] = added;
+            const int32_t added = appendVertex(pool, index, normal, texCoord);
+            pool.nextSame[static_cast<size_t>(candidate)] = added;
             return static_cast<uint32_t>(added);
         }
         break;
@@ -251,10 +257,10 @@ uint32_t GltfMeshBuilder::listedVertexOf(Group& group, int32_t first, uint16_t i
     key.words[0] = index;
     if (normal) std::memcpy(&key.words[1], normal, 3 * sizeof(float));
     if (texCoord) std::memcpy(&key.words[4], texCoord, 2 * sizeof(float));
-    const auto found = group.keyedIndex.find(key);
-    if (found != group.keyedIndex.end()) return found->second;
-    const auto added = static_cast<uint32_t>(appendVertex(group, index, normal, texCoord));
-    group.keyedIndex.emplace(key, added);
+    const auto found = pool.keyedIndex.find(key);
+    if (found != pool.keyedIndex.end()) return found->second;
+    const auto added = static_cast<uint32_t>(appendVertex(pool, index, normal, texCoord));
+    pool.keyedIndex.emplace(key, added);
     return added;
 }
 
@@ -330,7 +336,7 @@ FanPlacement GltfMeshBuilder::addFan(const Primitive& primitive, int32_t flags, 
         }
         uint32_t* triangle = group->triangles.extend(3);
         for (int k = 0; k < 3; ++k)
-            triangle[k] = vertexOf(*group, vertex[k], withNormals ? normals[k] : nullptr, withTexCoords ? uvs[k] : nullptr);
+            triangle[k] = vertexOf(*group->pool, vertex[k], withNormals ? normals[k] : nullptr, withTexCoords ? uvs[k] : nullptr);
         ++report_.triangles;
         ++placement.triangles;
     }
@@ -356,7 +362,7 @@ void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
                 ++report_.pointsNotFinite;
             } else {
                 if (!group) group = &groupFor(-1, false, false, ordinal);
-                group->points.push(vertexOf(*group, index, nullptr, nullptr));
+                group->points.push(vertexOf(*group->pool, index, nullptr, nullptr));
                 ++report_.points;
             }
         }
@@ -370,8 +376,8 @@ void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
         const uint16_t a = low16(i), b = low16(i + 1);
         if (!usable(a) || !usable(b)) continue;
         if (!group) group = &groupFor(-1, false, false, ordinal);
-        group->lines.push(vertexOf(*group, a, nullptr, nullptr));
-        group->lines.push(vertexOf(*group, b, nullptr, nullptr));
+        group->lines.push(vertexOf(*group->pool, a, nullptr, nullptr));
+        group->lines.push(vertexOf(*group->pool, b, nullptr, nullptr));
         ++report_.lineSegments;
     }
     if (group) group->lineColor.add(primitive, primitive.flags());
@@ -389,44 +395,51 @@ void GltfMeshBuilder::addPointsOrLine(const Primitive& primitive) {
 std::vector<GltfPrimitive> GltfMeshBuilder::finish(GltfDocument& document, std::vector<GltfPrimitiveSource>& sources,
                                                    std::vector<int32_t>& groupTriangles) {
     std::vector<GltfPrimitive> primitives;
+    std::vector<GltfIndexList> indexLists;
     groupTriangles.assign(groups_.size(), -1);
     for (auto& groupPtr : groups_) {
         Group& group = *groupPtr;
-        if (group.vertexCount() == 0) continue;
-        GltfPrimitive shape;
-        shape.material = group.material;
-        shape.position = document.addFloatAccessor(group.positions.data(), group.positions.size(), 3, true);
-        if (group.withNormals)
-            shape.normal = document.addFloatAccessor(group.normals.data(), group.normals.size(), 3, false);
-        if (group.withTexCoords)
-            shape.texcoord = document.addFloatAccessor(group.texCoords.data(), group.texCoords.size(), 2, false);
+        Pool& pool = *group.pool;
+        // A pool's accessors go out before the first primitive that uses it.
+        if (!pool.written) {
+            pool.written = true;
+            pool.shape.position = document.addFloatAccessor(pool.positions.data(), pool.positions.size(), 3, true);
+            if (pool.withNormals)
+                pool.shape.normal = document.addFloatAccessor(pool.normals.data(), pool.normals.size(), 3, false);
+            if (pool.withTexCoords)
+                pool.shape.texcoord = document.addFloatAccessor(pool.texCoords.data(), pool.texCoords.size(), 2, false);
+            pool.mapOwner = sources.size();
+        }
         // One glTF primitive per kind of element the group holds; they
-        // share the group's vertices, whose LOD vertices the first one names.
-        const size_t mapOwner = sources.size();
+        // share the pool's vertices, whose LOD vertices the first
+        // primitive of the pool names.
         const auto addPrimitive = [&](const AppendArray<uint32_t>& indices, int32_t mode, const ColorCover& color) {
             if (indices.empty()) return;
-            GltfPrimitive primitive = shape;
+            GltfPrimitive primitive = pool.shape;
+            primitive.material = group.material;
             primitive.mode = mode;
-            primitive.indices = document.addIndexAccessor(indices.data(), indices.size(), group.vertexCount());
             color.applyTo(primitive);
             if (mode == kGltfTriangles) groupTriangles[static_cast<size_t>(group.ordinal)] = static_cast<int32_t>(primitives.size());
             primitives.push_back(primitive);
+            indexLists.push_back(GltfIndexList{indices.data(), indices.size(), pool.vertexCount()});
             GltfPrimitiveSource source;
             source.indexCount = static_cast<int64_t>(indices.size());
-            source.vertexCount = group.vertexCount();
-            source.mapOwner = mapOwner;
-            if (sources.size() == mapOwner) source.lodVertex = std::move(group.source);
+            source.vertexCount = pool.vertexCount();
+            source.mapOwner = pool.mapOwner;
+            if (sources.size() == pool.mapOwner) source.lodVertex = std::move(pool.source);
             sources.push_back(std::move(source));
         };
         addPrimitive(group.triangles, kGltfTriangles, group.triangleColor);
         addPrimitive(group.points, kGltfPoints, group.pointColor);
         addPrimitive(group.lines, kGltfLines, group.lineColor);
-        // Free the group's memory as soon as it is in the buffer.
-        groupPtr.reset();
     }
+    // The index lists of the whole mesh in one view.
+    const int32_t firstIndices = document.addIndexAccessors(indexLists);
+    for (size_t i = 0; i < primitives.size(); ++i) primitives[i].indices = firstIndices + static_cast<int32_t>(i);
     groups_.clear();
     groupKeys_.clear();
     laterGroups_.clear();
+    for (auto& pool : pools_) pool.reset();
     return primitives;
 }
 
