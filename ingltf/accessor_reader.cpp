@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/byte_order.h"
+#include "ingltf/gltf_element.h"
 #include "ingltf/gltf_json.h"
 
 namespace mevlo {
@@ -146,8 +147,7 @@ bool AccessorReader::charge(uint64_t bytes, size_t accessor, std::string& error)
 
 bool AccessorReader::describe(size_t accessor, Layout& layout, std::string& error) const {
     layout.where = "accessors[" + std::to_string(accessor) + "]";
-    nlohmann::json scratch;
-    const JsonFields fields(unpackedElement((*accessors_)[accessor], scratch), layout.where);
+    const GltfElementFields fields((*accessors_)[accessor], layout.where);
     int64_t view = -1;
     uint64_t offset = 0;
     std::string type;
@@ -183,21 +183,19 @@ bool AccessorReader::describe(size_t accessor, Layout& layout, std::string& erro
         layout.data = bytes.data + offset;
         layout.inPlace = bytes.inPlace;
     }
-    const nlohmann::json* sparse = nullptr;
-    if (!fields.object("sparse", sparse, error)) return false;
-    if (sparse == nullptr) return true;
-    const JsonFields sparseFields(*sparse, layout.where + ".sparse");
-    const nlohmann::json* indices = nullptr;
-    const nlohmann::json* values = nullptr;
-    if (!sparseFields.count("count", layout.sparseCount, error) || !sparseFields.object("indices", indices, error) ||
-        !sparseFields.object("values", values, error))
+    if (!fields.object("sparse", error)) return false;
+    if (!fields.has("sparse")) return true;
+    const GltfElementFields sparseFields = fields.member("sparse");
+    if (!sparseFields.count("count", layout.sparseCount, error) || !sparseFields.object("indices", error) ||
+        !sparseFields.object("values", error))
         return false;
-    if (indices == nullptr || values == nullptr || layout.sparseCount == 0 || layout.sparseCount > layout.count) {
+    if (!sparseFields.has("indices") || !sparseFields.has("values") || layout.sparseCount == 0 ||
+        layout.sparseCount > layout.count) {
         error = sparseFields.where() + ": needs indices, values and a count from 1 to the accessor's count";
         return false;
     }
-    const JsonFields indexFields(*indices, sparseFields.where("indices"));
-    const JsonFields valueFields(*values, sparseFields.where("values"));
+    const GltfElementFields indexFields = sparseFields.member("indices");
+    const GltfElementFields valueFields = sparseFields.member("values");
     int64_t indexView = -1;
     int64_t valueView = -1;
     uint64_t indexOffset = 0;

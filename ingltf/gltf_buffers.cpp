@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "ingltf/gltf_element.h"
 #include "ingltf/gltf_json.h"
 #include "ingltf/gltf_uri.h"
 
@@ -92,8 +93,7 @@ bool loadGltfBinaryData(const nlohmann::json& document, const uint8_t* glbBin, s
     }
     if (views == nullptr) return true;
     for (size_t i = 0; i < views->size(); ++i) {
-        nlohmann::json scratch;
-        const JsonFields fields(unpackedElement((*views)[i], scratch), "bufferViews[" + std::to_string(i) + "]");
+        const GltfElementFields fields((*views)[i], "bufferViews[" + std::to_string(i) + "]");
         int64_t buffer = -1;
         uint64_t offset = 0;
         uint64_t length = 0;

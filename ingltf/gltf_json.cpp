@@ -1,5 +1,7 @@
 #include "ingltf/gltf_json.h"
 
+#include "ingltf/gltf_element.h"
+
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -53,17 +55,33 @@ bool packedArray(const std::string& key) { return key == "accessors" || key == "
 // Builds the document as the library's own parser would, except that each
 // object in a packed array goes straight into its compact encoding
 // (MessagePack, with 32-bit container headers whose counts are filled in
-// at the end), never into the parsed form.
+// at the end), never into the parsed form; and each element of accessors,
+// bufferViews and meshes that holds only what glTF defines for it is kept
+// as a plain record instead (gltf_element.h). Both are made as the element
+// is read, so an element found not to be plain half way needs no second look.
 class PackingDomBuilder {
 public:
     explicit PackingDomBuilder(nlohmann::json& root) : root_(root) {}
 
-    bool null() { return packing() ? (element(), byte(0xC0), true) : value(nullptr); }
-    bool boolean(bool b) { return packing() ? (element(), byte(b ? 0xC3 : 0xC2), true) : value(b); }
+    bool null() {
+        if (!packing()) return value(nullptr);
+        const size_t at = packed_.size();
+        element();
+        byte(0xC0);
+        return recognized(Scalar::Null, 0, nullptr, at);
+    }
+    bool boolean(bool b) {
+        if (!packing()) return value(b);
+        const size_t at = packed_.size();
+        element();
+        byte(b ? 0xC3 : 0xC2);
+        return recognized(Scalar::Boolean, b ? 1 : 0, nullptr, at);
+    }
     // Each number in the shortest form that reads back as the same kind
     // (signed, unsigned, decimal) and value.
     bool number_integer(nlohmann::json::number_integer_t n) {
         if (!packing()) return value(n);
+        const size_t at = packed_.size();
         element();
         if (n >= -32 && n < 0) {
             byte(static_cast<uint8_t>(n));
@@ -71,10 +89,11 @@ public:
             byte(0xD3);
             big(static_cast<uint64_t>(n), 8);
         }
-        return true;
+        return recognized(Scalar::Integer, 0, nullptr, at);
     }
     bool number_unsigned(nlohmann::json::number_unsigned_t n) {
         if (!packing()) return value(n);
+        const size_t at = packed_.size();
         element();
         if (n < 0x80) {
             byte(static_cast<uint8_t>(n));
@@ -85,10 +104,11 @@ public:
             byte(0xCF);
             big(n, 8);
         }
-        return true;
+        return recognized(Scalar::Unsigned, n, nullptr, at);
     }
     bool number_float(nlohmann::json::number_float_t f, const std::string&) {
         if (!packing()) return value(f);
+        const size_t at = packed_.size();
         element();
         const auto single = static_cast<float>(f);
         if (static_cast<double>(single) == f && !std::isnan(f)) {
@@ -102,18 +122,20 @@ public:
             byte(0xCB);
             big(bits, 8);
         }
-        return true;
+        return recognized(Scalar::Float, 0, nullptr, at);
     }
     bool string(std::string& s) {
         if (!packing()) return value(std::move(s));
+        const size_t at = packed_.size();
         element();
         text(s);
-        return true;
+        return recognized(Scalar::String, 0, &s, at);
     }
     bool binary(nlohmann::json::binary_t& b) { return value(nlohmann::json::binary(std::move(b))); }
     bool start_object(std::size_t) { return start(false); }
     bool key(std::string& k) {
         if (packing()) {
+            if (recognizing_) recognizer_.key(k, depth());
             ++open_.back().count;
             text(k);
             return true;
@@ -137,7 +159,16 @@ private:
         bool array = false;
     };
 
+    using Scalar = GltfElementRecognizer::Scalar;
+
     bool packing() const { return !open_.empty(); }
+    // A scalar just packed from at on, shown to the recognizer.
+    bool recognized(Scalar kind, uint64_t value, const std::string* text, size_t at) {
+        if (recognizing_) recognizer_.scalar(kind, value, text, depth(), at, packed_.size());
+        return true;
+    }
+    // Containers open inside the element being packed.
+    size_t depth() const { return open_.size() - 1; }
     void byte(uint8_t b) { packed_.push_back(b); }
     void big(uint64_t v, int bytes) {
         for (int i = bytes - 1; i >= 0; --i) byte(static_cast<uint8_t>(v >> (8 * i)));
@@ -161,7 +192,12 @@ private:
             stack_.push_back(place(array ? nlohmann::json::array() : nlohmann::json::object()));
             return true;
         }
-        if (packing()) element();
+        if (packing()) {
+            if (recognizing_) recognizer_.start(array, depth(), packed_.size());
+            element();
+        } else {
+            recognizing_ = recognizer_.begin(topKey_);
+        }
         open_.push_back(Open{packed_.size(), 0, array});
         byte(array ? 0xDD : 0xDF);
         big(0, 4);
@@ -175,8 +211,12 @@ private:
         const Open done = open_.back();
         open_.pop_back();
         for (int i = 0; i < 4; ++i) packed_[done.header + 1 + static_cast<size_t>(i)] = static_cast<uint8_t>(done.count >> (8 * (3 - i)));
-        if (!packing()) {
-            place(nlohmann::json::binary(packed_, kPackedSubtype));
+        if (packing()) {
+            if (recognizing_) recognizer_.end(depth(), packed_.size());
+        } else {
+            nlohmann::json plain;
+            place(recognizing_ && recognizer_.finish(packed_, plain) ? std::move(plain)
+                                                                     : nlohmann::json::binary(packed_, kPackedSubtype));
             packed_.clear();
         }
         return true;
@@ -209,6 +249,9 @@ private:
     // The packed element being written, and its open containers.
     std::vector<uint8_t> packed_;
     std::vector<Open> open_;
+    // The element being packed may be kept as a plain record instead.
+    bool recognizing_ = false;
+    GltfElementRecognizer recognizer_;
 };
 
 }  // namespace
@@ -221,6 +264,10 @@ const nlohmann::json& unpackedElement(const nlohmann::json& element, nlohmann::j
 
 nlohmann::json packedJson(const nlohmann::json& value) {
     return nlohmann::json::binary(nlohmann::json::to_msgpack(value), kPackedSubtype);
+}
+
+nlohmann::json packedBytes(std::vector<uint8_t> bytes) {
+    return nlohmann::json::binary(std::move(bytes), kPackedSubtype);
 }
 
 bool parseGltfJson(const uint8_t* data, size_t size, nlohmann::json& document, std::string& error) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -28,6 +29,8 @@ const nlohmann::json& unpackedElement(const nlohmann::json& element, nlohmann::j
 // A value packed the same way, for what a scene keeps by the hundred
 // thousand (primitive extras).
 nlohmann::json packedJson(const nlohmann::json& value);
+// The value whose packed form is bytes (made by the parser).
+nlohmann::json packedBytes(std::vector<uint8_t> bytes);
 
 // A string from the file as a message shows it: on one line (control
 // characters become '?') and at most 100 bytes long.

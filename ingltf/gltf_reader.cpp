@@ -5,6 +5,7 @@
 
 #include "ingltf/accessor_reader.h"
 #include "ingltf/glb_container.h"
+#include "ingltf/gltf_element.h"
 #include "ingltf/gltf_buffers.h"
 #include "ingltf/gltf_json.h"
 #include "ingltf/gltf_nodes.h"
@@ -130,14 +131,13 @@ struct Unindexed {
     size_t vertices;
 };
 
-bool readPrimitive(const nlohmann::json& json, const std::string& where, GltfScene& scene, AccessorReader& accessors,
+bool readPrimitive(const GltfElementFields& fields, GltfScene& scene, AccessorReader& accessors,
                    GltfScenePrimitive& primitive, bool& unindexed, std::string& error) {
-    const JsonFields fields(json, where);
-    const nlohmann::json* attributes = nullptr;
+    const std::string& where = fields.where();
     int64_t mode = 4;
     int64_t material = -1;
     int64_t indices = -1;
-    if (!fields.object("attributes", attributes, error) || !fields.integer("mode", mode, error) ||
+    if (!fields.object("attributes", error) || !fields.integer("mode", mode, error) ||
         !fields.index("material", scene.materials.size(), material, error) ||
         !fields.index("indices", accessors.count(), indices, error))
         return false;
@@ -148,13 +148,13 @@ bool readPrimitive(const nlohmann::json& json, const std::string& where, GltfSce
     primitive.mode = static_cast<GltfMode>(mode);
     primitive.material = static_cast<int32_t>(material);
     if (fields.has("targets")) noteIgnored(scene, "morph targets");
-    if (fields.has("extras")) primitive.extras = packedJson(*fields.find("extras"));
+    if (fields.has("extras")) primitive.extras = fields.packed("extras");
 
     int64_t position = -1;
     int64_t normal = -1;
     int64_t texCoord = -1;
-    if (attributes != nullptr) {
-        const JsonFields attributeFields(*attributes, fields.where("attributes"));
+    if (fields.has("attributes")) {
+        const GltfElementFields attributeFields = fields.member("attributes");
         if (!attributeFields.index("POSITION", accessors.count(), position, error) ||
             !attributeFields.index("NORMAL", accessors.count(), normal, error) ||
             !attributeFields.index("TEXCOORD_0", accessors.count(), texCoord, error))
@@ -202,25 +202,44 @@ bool readMeshes(const nlohmann::json& document, GltfScene& scene, AccessorReader
     std::vector<Unindexed> unindexed;
     size_t longest = 0;
     for (size_t m = 0; m < meshes->size(); ++m) {
-        nlohmann::json scratch;
-        const JsonFields fields(unpackedElement((*meshes)[m], scratch), "meshes[" + std::to_string(m) + "]");
+        const std::string where = "meshes[" + std::to_string(m) + "]";
         GltfSceneMesh mesh;
-        const nlohmann::json* primitives = nullptr;
-        if (!fields.string("name", mesh.name, error) || !fields.array("primitives", primitives, error)) return false;
-        if (fields.has("extras")) mesh.extras = *fields.find("extras");
-        if (primitives != nullptr) {
-            for (size_t p = 0; p < primitives->size(); ++p) {
-                GltfScenePrimitive primitive;
-                bool withoutIndices = false;
-                if (!readPrimitive((*primitives)[p], fields.where("primitives") + "[" + std::to_string(p) + "]", scene,
-                                   accessors, primitive, withoutIndices, error))
+        // Reads the primitive p, whose members fields holds.
+        const auto read = [&](const GltfElementFields& fields, size_t p) {
+            GltfScenePrimitive primitive;
+            bool withoutIndices = false;
+            if (!readPrimitive(fields, scene, accessors, primitive, withoutIndices, error))
+                return false;
+            if (withoutIndices) {
+                const size_t vertices = primitive.positions.size() / 3;
+                unindexed.push_back({m, p, vertices});
+                longest = std::max(longest, vertices);
+            }
+            mesh.primitives.push_back(std::move(primitive));
+            return true;
+        };
+        if (const std::vector<uint8_t>* bytes = GltfFlatMesh::bytesOf((*meshes)[m])) {
+            const GltfFlatMesh flat(*bytes);
+            mesh.name = flat.name();
+            mesh.primitives.reserve(flat.primitiveCount());
+            for (size_t p = 0; p < flat.primitiveCount(); ++p) {
+                if (!read(GltfElementFields(flat.primitive(p), flat.extrasBase(),
+                                            where + ".primitives[" + std::to_string(p) + "]"),
+                          p))
                     return false;
-                if (withoutIndices) {
-                    const size_t vertices = primitive.positions.size() / 3;
-                    unindexed.push_back({m, p, vertices});
-                    longest = std::max(longest, vertices);
+            }
+        } else {
+            nlohmann::json scratch;
+            const JsonFields fields(unpackedElement((*meshes)[m], scratch), where);
+            const nlohmann::json* primitives = nullptr;
+            if (!fields.string("name", mesh.name, error) || !fields.array("primitives", primitives, error))
+                return false;
+            if (fields.has("extras")) mesh.extras = *fields.find("extras");
+            if (primitives != nullptr) {
+                for (size_t p = 0; p < primitives->size(); ++p) {
+                    if (!read(GltfElementFields((*primitives)[p], where + ".primitives[" + std::to_string(p) + "]"), p))
+                        return false;
                 }
-                mesh.primitives.push_back(std::move(primitive));
             }
         }
         scene.meshes.push_back(std::move(mesh));

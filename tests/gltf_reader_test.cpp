@@ -6,11 +6,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "ingltf/gltf_element.h"
+#include "ingltf/gltf_json.h"
 #include "ingltf/gltf_scene.h"
 #include "ingltf/primitive_topology.h"
 #include "scratch_dir.h"
@@ -48,10 +51,13 @@ struct TestGltf {
         doc["nodes"] = json::array({{{"mesh", 0}}});
         doc["scenes"] = json::array({{{"nodes", {0}}}});
     }
-    std::vector<uint8_t> glb() {
+    // editText, when given, changes the JSON text (for what a json value
+    // cannot hold, such as a key given twice).
+    std::vector<uint8_t> glb(const std::function<void(std::string&)>& editText = nullptr) {
         json d = doc;
         if (!bin.empty()) d["buffers"] = json::array({{{"byteLength", bin.size()}}});
         std::string text = d.dump();
+        if (editText) editText(text);
         while (text.size() % 4 != 0) text += ' ';
         std::vector<uint8_t> padded = bin;
         while (padded.size() % 4 != 0) padded.push_back(0);
@@ -339,6 +345,118 @@ TEST(GltfReader, BrokenFilesAreRefusedWithOneLine) {
         EXPECT_FALSE(readGltfFile((dir / name).string(), scene, error));
         EXPECT_NE(error.find(expected), std::string::npos) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    }
+}
+
+// Accessors, buffer views and meshes holding only what glTF defines are
+// kept as plain records while parsing, others packed. An unread member
+// forces the packed form; whatever an element holds, both forms must read
+// the same scene or fail with the same line.
+TEST(GltfReader, PlainAndPackedElementsReadAlike) {
+    struct Case {
+        const char* what;
+        std::function<void(TestGltf&)> change;
+        std::function<void(std::string&)> editText;
+    };
+    const auto primitive = [](TestGltf& g) -> json& { return g.doc["meshes"][0]["primitives"][0]; };
+    const auto replace = [](const std::string& from, const std::string& to) {
+        return [from, to](std::string& text) {
+            const size_t at = text.find(from);
+            ASSERT_NE(at, std::string::npos) << from;
+            text.replace(at, from.size(), to);
+        };
+    };
+    const std::vector<Case> cases = {
+        {"as made", [](TestGltf&) {}, nullptr},
+        {"extras of every kind",
+         [&](TestGltf& g) {
+             primitive(g)["extras"] = {{"lod", {{"color", 3}, {"list", {1, -2.5, "x", nullptr, true}}}}};
+             g.doc["meshes"][0]["primitives"].push_back(primitive(g));
+             g.doc["meshes"][0]["primitives"][1]["extras"] = nullptr;
+             g.doc["meshes"][0]["primitives"].push_back(primitive(g));
+             g.doc["meshes"][0]["primitives"][2]["extras"] = -7;
+         },
+         nullptr},
+        {"a named mesh and a fan",
+         [&](TestGltf& g) {
+             g.doc["meshes"][0]["name"] = "wing";
+             primitive(g)["mode"] = 6;
+         },
+         nullptr},
+        {"min and max",
+         [](TestGltf& g) {
+             g.doc["accessors"][3]["min"] = {0};
+             g.doc["accessors"][3]["max"] = {2};
+         },
+         nullptr},
+        {"min and max of no use",
+         [](TestGltf& g) {
+             g.doc["accessors"][3]["min"] = {{0}};
+             g.doc["accessors"][3]["max"] = "x";
+         },
+         nullptr},
+        {"morph targets", [&](TestGltf& g) { primitive(g)["targets"] = json::array(); }, nullptr},
+        {"unknown mode", [&](TestGltf& g) { primitive(g)["mode"] = 7; }, nullptr},
+        {"negative mode", [&](TestGltf& g) { primitive(g)["mode"] = -1; }, nullptr},
+        {"indices out of range", [&](TestGltf& g) { primitive(g)["indices"] = 99; }, nullptr},
+        {"position out of range", [&](TestGltf& g) { primitive(g)["attributes"]["POSITION"] = 4294967295u; }, nullptr},
+        {"no such material", [&](TestGltf& g) { primitive(g)["material"] = 0; }, nullptr},
+        {"attributes not an object", [&](TestGltf& g) { primitive(g)["attributes"] = {0}; }, nullptr},
+        {"mesh name a number", [](TestGltf& g) { g.doc["meshes"][0]["name"] = 5; }, nullptr},
+        {"count past 32 bits", [](TestGltf& g) { g.doc["accessors"][3]["count"] = 4294967296u; }, nullptr},
+        {"count a decimal", [](TestGltf& g) { g.doc["accessors"][3]["count"] = 3.0; }, nullptr},
+        {"negative component type", [](TestGltf& g) { g.doc["accessors"][3]["componentType"] = -5121; }, nullptr},
+        {"unknown type", [](TestGltf& g) { g.doc["accessors"][1]["type"] = "VEC5"; }, nullptr},
+        {"normalized a number", [](TestGltf& g) { g.doc["accessors"][1]["normalized"] = 1; }, nullptr},
+        {"no such view", [](TestGltf& g) { g.doc["accessors"][3]["bufferView"] = 99; }, nullptr},
+        {"stride too small", [](TestGltf& g) { g.doc["bufferViews"][5]["byteStride"] = 2; }, nullptr},
+        {"no such buffer", [](TestGltf& g) { g.doc["bufferViews"][0]["buffer"] = 1; }, nullptr},
+        {"view length past 32 bits",
+         [](TestGltf& g) { g.doc["bufferViews"][0]["byteLength"] = 8589934592u; }, nullptr},
+        {"a count given twice", [](TestGltf&) {},
+         replace("\"count\":3,\"type\":\"SCALAR\"", "\"count\":99,\"count\":3,\"type\":\"SCALAR\"")},
+        {"a position given twice", [](TestGltf&) {}, replace("\"POSITION\":0", "\"POSITION\":9,\"POSITION\":0")},
+    };
+    const auto read = [](TestGltf g, const Case& c, bool forcePacked, std::string& error) {
+        c.change(g);
+        if (forcePacked) {
+            for (const char* array : {"accessors", "bufferViews", "meshes"})
+                for (json& element : g.doc[array]) element["unread"] = 0;
+            for (json& p : g.doc["meshes"][0]["primitives"]) p["unread"] = 0;
+        }
+        GltfScene scene;
+        error.clear();
+        readBytes(g.glb(c.editText), scene, error);
+        json shown = json::array();
+        for (const GltfSceneMesh& mesh : scene.meshes) {
+            for (const GltfScenePrimitive& p : mesh.primitives) {
+                json unpacked;
+                shown.push_back({mesh.name, static_cast<int>(p.mode), p.material, valuesOf(p.positions),
+                                 valuesOf(p.normals), valuesOf(p.texCoords), valuesOf(p.indices),
+                                 unpackedElement(p.extras, unpacked)});
+            }
+        }
+        shown.push_back(scene.ignored);
+        return shown;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string plainError;
+        std::string packedError;
+        const json plain = read(packedTriangle(), c, false, plainError);
+        const json packed = read(packedTriangle(), c, true, packedError);
+        EXPECT_EQ(plainError, packedError);
+        EXPECT_EQ(plain.dump(), packed.dump());
+    }
+    // The file as made does take the plain form, and an unread member the packed one.
+    for (const bool forcePacked : {false, true}) {
+        TestGltf g = packedTriangle();
+        if (forcePacked) g.doc["meshes"][0]["unread"] = 0;
+        const std::string text = g.doc.dump();
+        json document;
+        std::string error;
+        ASSERT_TRUE(parseGltfJson(reinterpret_cast<const uint8_t*>(text.data()), text.size(), document, error));
+        EXPECT_EQ(GltfFlatMesh::bytesOf(document["meshes"][0]) == nullptr, forcePacked);
     }
 }
 
