@@ -37,7 +37,24 @@ constexpr FlatKey kPrimitiveKeys[] = {
     {"extras", ValueKind::Any, 0}, {"POSITION", ValueKind::Unsigned, 1},
     {"NORMAL", ValueKind::Unsigned, 1}, {"TEXCOORD_0", ValueKind::Unsigned, 1},
 };
-constexpr const char* kTypeNames[] = {"SCALAR", "VEC2", "VEC3", "VEC4", "MAT2", "MAT3", "MAT4"};
+
+constexpr bool sameText(const char* a, const char* b) { return *a == *b && (*a == 0 || sameText(a + 1, b + 1)); }
+static_assert(sameText(kAccessorKeys[kAccessorBufferView].name, "bufferView") &&
+                  sameText(kAccessorKeys[kAccessorByteOffset].name, "byteOffset") &&
+                  sameText(kAccessorKeys[kAccessorComponentType].name, "componentType") &&
+                  sameText(kAccessorKeys[kAccessorNormalized].name, "normalized") &&
+                  sameText(kAccessorKeys[kAccessorCount].name, "count") &&
+                  sameText(kAccessorKeys[kAccessorType].name, "type"),
+              "accessor slots as the keys stand");
+static_assert(sameText(kPrimitiveKeys[kPrimitiveAttributes].name, "attributes") &&
+                  sameText(kPrimitiveKeys[kPrimitiveIndices].name, "indices") &&
+                  sameText(kPrimitiveKeys[kPrimitiveMode].name, "mode") &&
+                  sameText(kPrimitiveKeys[kPrimitiveMaterial].name, "material") &&
+                  sameText(kPrimitiveKeys[kPrimitiveExtras].name, "extras") &&
+                  sameText(kPrimitiveKeys[kPrimitivePosition].name, "POSITION") &&
+                  sameText(kPrimitiveKeys[kPrimitiveNormal].name, "NORMAL") &&
+                  sameText(kPrimitiveKeys[kPrimitiveTexCoord0].name, "TEXCOORD_0"),
+              "primitive slots as the keys stand");
 
 template <size_t N>
 constexpr int sizeOf(const FlatKey (&)[N]) {
@@ -160,8 +177,8 @@ void GltfElementRecognizer::Object::scalar(Scalar kind, uint64_t value, const st
         element_.values[slot] = static_cast<uint32_t>(value);
     } else if (wanted == ValueKind::TypeName && kind == Scalar::String) {
         flat_ = false;
-        for (uint32_t i = 0; i < sizeof kTypeNames / sizeof kTypeNames[0]; ++i) {
-            if (*text == kTypeNames[i]) {
+        for (uint32_t i = 0; i < sizeof kGltfTypeNames / sizeof kGltfTypeNames[0]; ++i) {
+            if (*text == kGltfTypeNames[i]) {
                 element_.values[slot] = i;
                 flat_ = true;
             }
@@ -301,6 +318,12 @@ GltfFlatElement GltfFlatMesh::primitive(size_t i) const {
 
 // ---- Reading either form.
 
+bool GltfFlatElement::of(const nlohmann::json& element, GltfFlatElement& out) {
+    if (!hasSubtype(element, kFlatSubtype)) return false;
+    std::memcpy(&out, element.get_binary().data(), sizeof out);
+    return true;
+}
+
 GltfElementFields::GltfElementFields(const nlohmann::json& element, std::string where)
     : flat_(hasSubtype(element, kFlatSubtype)),
       json_(flat_ ? unpacked_ : unpackedElement(element, unpacked_), std::move(where)) {
@@ -333,7 +356,7 @@ nlohmann::json GltfElementFields::asParsed(const char* key) const {
             object[key] = value != 0;
             break;
         case ValueKind::TypeName:
-            object[key] = kTypeNames[value];
+            object[key] = kGltfTypeNames[value];
             break;
         case ValueKind::Attributes: {
             nlohmann::json& attributes = object[key] = nlohmann::json::object();
@@ -413,7 +436,7 @@ bool GltfElementFields::string(const char* key, std::string& out, std::string& e
     const int i = slot(key);
     if (i < 0) return true;
     if (holds(i, static_cast<int>(ValueKind::TypeName))) {
-        out = kTypeNames[element_.values[i]];
+        out = kGltfTypeNames[element_.values[i]];
         return true;
     }
     const nlohmann::json object = asParsed(key);

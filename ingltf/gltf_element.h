@@ -35,7 +35,19 @@ struct GltfFlatElement {
     uint32_t extrasBegin = 0;
     uint32_t extrasEnd = 0;
     GltfElementKind kind = GltfElementKind::Accessor;
+
+    bool has(int slot) const { return (present & (1u << slot)) != 0; }
+    // The record element holds, when the parser kept it as one.
+    static bool of(const nlohmann::json& element, GltfFlatElement& out);
 };
+
+// The slots of each kind's keys (an accessor's type holds its index in
+// kGltfTypeNames).
+enum GltfAccessorSlot : int { kAccessorBufferView, kAccessorByteOffset, kAccessorComponentType, kAccessorNormalized,
+                              kAccessorCount, kAccessorType };
+enum GltfPrimitiveSlot : int { kPrimitiveAttributes, kPrimitiveIndices, kPrimitiveMode, kPrimitiveMaterial,
+                               kPrimitiveExtras, kPrimitivePosition, kPrimitiveNormal, kPrimitiveTexCoord0 };
+constexpr const char* kGltfTypeNames[] = {"SCALAR", "VEC2", "VEC3", "VEC4", "MAT2", "MAT3", "MAT4"};
 
 // Recognises a plain element from the parser's events while the parser
 // packs it, and makes the value to keep instead of the packed one.

@@ -93,7 +93,7 @@ bool readBytes(const std::vector<uint8_t>& bytes, GltfScene& scene, std::string&
 std::vector<uint8_t> bytesOf(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
 
 std::vector<float> valuesOf(const GltfArray<float>& a) { return std::vector<float>(a.begin(), a.end()); }
-std::vector<uint32_t> valuesOf(const GltfArray<uint32_t>& a) { return std::vector<uint32_t>(a.begin(), a.end()); }
+std::vector<uint32_t> valuesOf(const GltfIndices& a) { return std::vector<uint32_t>(a.begin(), a.end()); }
 
 // Three vertices interleaved with a 16-byte stride (position, then 4 bytes
 // of something else), normals as normalized bytes, texture coordinates as
