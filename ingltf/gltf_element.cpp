@@ -266,7 +266,7 @@ void GltfElementRecognizer::end(size_t depth, size_t after) {
     }
 }
 
-bool GltfElementRecognizer::finish(const std::vector<uint8_t>& packed, nlohmann::json& value) {
+bool GltfElementRecognizer::finish(const uint8_t* packed, size_t size, nlohmann::json& value) {
     if (!mesh_) {
         if (!object_.flat()) return false;
         std::vector<uint8_t> bytes;
@@ -275,7 +275,7 @@ bool GltfElementRecognizer::finish(const std::vector<uint8_t>& packed, nlohmann:
         return true;
     }
     // Offsets fit in 32 bits: the text is no longer (the GLB's own lengths).
-    if (!flat_ || packed.size() > UINT32_MAX) return false;
+    if (!flat_ || size > UINT32_MAX) return false;
     std::vector<uint8_t> bytes;
     const MeshHead head{meshPresent_, static_cast<uint32_t>(name_.size()), static_cast<uint32_t>(primitives_.size())};
     append(bytes, head);
@@ -289,7 +289,7 @@ bool GltfElementRecognizer::finish(const std::vector<uint8_t>& packed, nlohmann:
         append(bytes, record);
     }
     for (const GltfFlatElement& record : primitives_)
-        bytes.insert(bytes.end(), packed.begin() + record.extrasBegin, packed.begin() + record.extrasEnd);
+        bytes.insert(bytes.end(), packed + record.extrasBegin, packed + record.extrasEnd);
     value = nlohmann::json::binary(std::move(bytes), kFlatMeshSubtype);
     return true;
 }

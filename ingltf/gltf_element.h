@@ -68,8 +68,8 @@ public:
     void start(bool array, size_t depth, size_t at);
     void end(size_t depth, size_t after);
     // The element's end: true with the value to keep when it is plain.
-    // packed is the whole element packed.
-    bool finish(const std::vector<uint8_t>& packed, nlohmann::json& value);
+    // packed is the whole element packed, size bytes.
+    bool finish(const uint8_t* packed, size_t size, nlohmann::json& value);
 
 private:
     // One object: an accessor, a buffer view, or a primitive of a mesh.
