@@ -84,9 +84,11 @@ int slotOf(GltfElementKind kind, int scope, const char* name, size_t length) {
     const KeyTable table = keysOf(kind);
     for (int i = 0; i < table.size; ++i) {
         const FlatKey& key = table.keys[i];
-        if (key.name[0] == name[0] && key.length == length && key.scope == scope &&
-            std::memcmp(key.name, name, length) == 0)
-            return i;
+        if (key.name[0] != name[0] || key.length != length || key.scope != scope) continue;
+        // Keys are short: compared in line rather than through a call.
+        size_t at = 1;
+        while (at < length && key.name[at] == name[at]) ++at;
+        if (at == length) return i;
     }
     return -1;
 }
@@ -178,9 +180,11 @@ void GltfElementRecognizer::Object::scalar(Scalar kind, uint64_t value, const st
     } else if (wanted == ValueKind::TypeName && kind == Scalar::String) {
         flat_ = false;
         for (uint32_t i = 0; i < sizeof kGltfTypeNames / sizeof kGltfTypeNames[0]; ++i) {
-            if (*text == kGltfTypeNames[i]) {
+            if (text->size() == std::char_traits<char>::length(kGltfTypeNames[i]) &&
+                std::memcmp(text->data(), kGltfTypeNames[i], text->size()) == 0) {
                 element_.values[slot] = i;
                 flat_ = true;
+                break;
             }
         }
     } else {
@@ -203,8 +207,15 @@ void GltfElementRecognizer::Object::end(size_t depth, size_t after) {
         element_.extrasEnd = static_cast<uint32_t>(after);
 }
 
-bool GltfElementRecognizer::begin(const std::string& array) {
-    mesh_ = array == "meshes";
+GltfPackedArray gltfPackedArrayOf(const std::string& key) {
+    if (key == "accessors") return GltfPackedArray::Accessors;
+    if (key == "bufferViews") return GltfPackedArray::BufferViews;
+    if (key == "meshes") return GltfPackedArray::Meshes;
+    return GltfPackedArray::None;
+}
+
+void GltfElementRecognizer::begin(GltfPackedArray array) {
+    mesh_ = array == GltfPackedArray::Meshes;
     flat_ = true;
     if (mesh_) {
         name_.clear();
@@ -212,9 +223,8 @@ bool GltfElementRecognizer::begin(const std::string& array) {
         meshPresent_ = 0;
         meshPending_ = -1;
     } else {
-        object_.begin(array == "accessors" ? GltfElementKind::Accessor : GltfElementKind::BufferView);
+        object_.begin(array == GltfPackedArray::Accessors ? GltfElementKind::Accessor : GltfElementKind::BufferView);
     }
-    return array == "meshes" || array == "accessors" || array == "bufferViews";
 }
 
 // A mesh holds its name (depth 0) and the array of its primitives, whose
@@ -269,14 +279,15 @@ void GltfElementRecognizer::end(size_t depth, size_t after) {
 bool GltfElementRecognizer::finish(const uint8_t* packed, size_t size, nlohmann::json& value) {
     if (!mesh_) {
         if (!object_.flat()) return false;
-        std::vector<uint8_t> bytes;
-        append(bytes, object_.element());
-        value = nlohmann::json::binary(std::move(bytes), kFlatSubtype);
+        const GltfFlatElement& record = object_.element();
+        const auto* at = reinterpret_cast<const uint8_t*>(&record);
+        value = nlohmann::json::binary(std::vector<uint8_t>(at, at + sizeof record), kFlatSubtype);
         return true;
     }
     // Offsets fit in 32 bits: the text is no longer (the GLB's own lengths).
     if (!flat_ || size > UINT32_MAX) return false;
     std::vector<uint8_t> bytes;
+    bytes.reserve(sizeof(MeshHead) + name_.size() + primitives_.size() * sizeof(GltfFlatElement));
     const MeshHead head{meshPresent_, static_cast<uint32_t>(name_.size()), static_cast<uint32_t>(primitives_.size())};
     append(bytes, head);
     bytes.insert(bytes.end(), name_.begin(), name_.end());

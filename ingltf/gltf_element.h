@@ -19,6 +19,10 @@ namespace mevlo {
 
 enum class GltfElementKind : uint8_t { Accessor, BufferView, Primitive };
 
+// The top-level arrays whose elements are kept packed or as records.
+enum class GltfPackedArray : uint8_t { None, Accessors, BufferViews, Meshes };
+GltfPackedArray gltfPackedArrayOf(const std::string& key);
+
 // An accessor, buffer view or mesh primitive whose members are all among
 // its kind's keys, none twice, each with the value that key takes: a
 // non-negative integer below 2^32, true or false (`normalized`), an
@@ -55,9 +59,8 @@ class GltfElementRecognizer {
 public:
     enum class Scalar : uint8_t { Null, Boolean, Integer, Unsigned, Float, String };
 
-    // An element of the top-level array named `array` starts; false when
-    // elements of that array are always kept packed.
-    bool begin(const std::string& array);
+    // An element of the top-level array `array` starts.
+    void begin(GltfPackedArray array);
     // Events inside the element. depth counts the containers open inside
     // it (0 directly in its object), before a start opens its own and after
     // an end closes its own. at and after are the packed size before and

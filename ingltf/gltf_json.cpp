@@ -51,7 +51,6 @@ std::string withoutExceptionTag(const char* what) {
 // Marks the binary values this layer made (the JSON text cannot make any).
 constexpr std::uint64_t kPackedSubtype = 0x4C;
 
-bool packedArray(const std::string& key) { return key == "accessors" || key == "bufferViews" || key == "meshes"; }
 
 // Builds the document as the library's own parser would, except that each
 // object in a packed array goes straight into its compact encoding
@@ -140,12 +139,12 @@ public:
     bool start_object(std::size_t) { return start(false); }
     bool key(std::string& k) {
         if (packing()) {
-            if (recognizing_) recognizer_.key(k, depth());
+            recognizer_.key(k, depth());
             ++open_.back().count;
             text(k);
             return true;
         }
-        if (stack_.size() == 1) topKey_ = k;
+        if (stack_.size() == 1) topArray_ = gltfPackedArrayOf(k);
         key_ = &(*stack_.back())[k];
         return true;
     }
@@ -169,7 +168,7 @@ private:
     bool packing() const { return !open_.empty(); }
     // A scalar just packed from at on, shown to the recognizer.
     bool recognized(Scalar kind, uint64_t value, const std::string* text, size_t at) {
-        if (recognizing_) recognizer_.scalar(kind, value, text, depth(), at, used_);
+        recognizer_.scalar(kind, value, text, depth(), at, used_);
         return true;
     }
     // Containers open inside the element being packed.
@@ -212,16 +211,17 @@ private:
             tooDeep_ = true;
             return false;
         }
-        const bool packs = packing() || (!array && stack_.size() == 2 && stack_.back()->is_array() && packedArray(topKey_));
+        const bool packs = packing() || (!array && stack_.size() == 2 && stack_.back()->is_array() &&
+                                            topArray_ != GltfPackedArray::None);
         if (!packs) {
             stack_.push_back(place(array ? nlohmann::json::array() : nlohmann::json::object()));
             return true;
         }
         if (packing()) {
-            if (recognizing_) recognizer_.start(array, depth(), used_);
+            recognizer_.start(array, depth(), used_);
             element();
         } else {
-            recognizing_ = recognizer_.begin(topKey_);
+            recognizer_.begin(topArray_);
         }
         open_.push_back(Open{used_, 0, array});
         byte(array ? 0xDD : 0xDF);
@@ -237,10 +237,10 @@ private:
         open_.pop_back();
         for (int i = 0; i < 4; ++i) packed_[done.header + 1 + static_cast<size_t>(i)] = static_cast<uint8_t>(done.count >> (8 * (3 - i)));
         if (packing()) {
-            if (recognizing_) recognizer_.end(depth(), used_);
+            recognizer_.end(depth(), used_);
         } else {
             nlohmann::json plain;
-            place(recognizing_ && recognizer_.finish(packed_.data(), used_, plain)
+            place(recognizer_.finish(packed_.data(), used_, plain)
                       ? std::move(plain)
                       : nlohmann::json::binary(std::vector<uint8_t>(packed_.data(), packed_.data() + used_),
                                                kPackedSubtype));
@@ -272,13 +272,12 @@ private:
     nlohmann::json& root_;
     std::vector<nlohmann::json*> stack_;
     nlohmann::json* key_ = nullptr;
-    std::string topKey_;
+    GltfPackedArray topArray_ = GltfPackedArray::None;
     // The packed element being written, and its open containers.
     std::vector<uint8_t> packed_;
     size_t used_ = 0;
     std::vector<Open> open_;
     // The element being packed may be kept as a plain record instead.
-    bool recognizing_ = false;
     GltfElementRecognizer recognizer_;
     bool tooDeep_ = false;
 };
