@@ -110,6 +110,19 @@ bool fits(uint64_t offset, uint64_t count, uint64_t elementSize, uint64_t stride
     return count == 0 || (count - 1) <= (size - offset - elementSize) / stride;
 }
 
+// Whether no value is infinite or NaN (exponent bits all ones), looked at
+// without a branch a value so that the loop runs wide; the caller finds
+// which one is not.
+bool allFinite(const float* values, size_t count) {
+    uint32_t notFinite = 0;
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t bits;
+        std::memcpy(&bits, values + i, sizeof bits);
+        notFinite |= (bits & 0x7F800000u) == 0x7F800000u ? 1u : 0u;
+    }
+    return notFinite == 0;
+}
+
 std::string whereOf(size_t accessor) { return "accessors[" + std::to_string(accessor) + "]"; }
 
 }  // namespace
@@ -334,7 +347,7 @@ bool AccessorReader::floats(size_t accessor, int components, bool mustBeFinite, 
         error = whereOf(accessor) + ": not " + typeName(components);
         return false;
     }
-    if (mustBeFinite && !cached.finiteChecked) {
+    if (mustBeFinite && !cached.finiteChecked && !allFinite(cached.floats.data(), cached.floats.size())) {
         for (size_t i = 0; i < cached.floats.size(); ++i) {
             if (!std::isfinite(cached.floats[i])) {
                 error = whereOf(accessor) + ": element " + std::to_string(i / components) +
@@ -342,8 +355,8 @@ bool AccessorReader::floats(size_t accessor, int components, bool mustBeFinite, 
                 return false;
             }
         }
-        cached.finiteChecked = true;
     }
+    if (mustBeFinite) cached.finiteChecked = true;
     out = cached.floats;
     return true;
 }

@@ -78,17 +78,33 @@ KeyTable keysOf(GltfElementKind kind) {
     }
 }
 
+// Whether a and b, of n bytes each, are the same: keys are short, so
+// compared as two words that overlap rather than through a call.
+template <typename Word>
+bool sameWords(const char* a, const char* b, size_t n) {
+    Word x[2];
+    Word y[2];
+    std::memcpy(&x[0], a, sizeof(Word));
+    std::memcpy(&y[0], b, sizeof(Word));
+    std::memcpy(&x[1], a + n - sizeof(Word), sizeof(Word));
+    std::memcpy(&y[1], b + n - sizeof(Word), sizeof(Word));
+    return x[0] == y[0] && x[1] == y[1];
+}
+
+bool sameShortText(const char* a, const char* b, size_t n) {
+    if (n >= 8 && n <= 16) return sameWords<uint64_t>(a, b, n);
+    if (n >= 4 && n < 8) return sameWords<uint32_t>(a, b, n);
+    return std::memcmp(a, b, n) == 0;
+}
+
 // Keys differ in their first letter or length but for byteOffset and
 // byteLength, so those settle most comparisons.
 int slotOf(GltfElementKind kind, int scope, const char* name, size_t length) {
     const KeyTable table = keysOf(kind);
     for (int i = 0; i < table.size; ++i) {
         const FlatKey& key = table.keys[i];
-        if (key.name[0] != name[0] || key.length != length || key.scope != scope) continue;
-        // Keys are short: compared in line rather than through a call.
-        size_t at = 1;
-        while (at < length && key.name[at] == name[at]) ++at;
-        if (at == length) return i;
+        if (key.name[0] == name[0] && key.length == length && key.scope == scope && sameShortText(key.name, name, length))
+            return i;
     }
     return -1;
 }
