@@ -62,19 +62,37 @@ constexpr int sizeOf(const FlatKey (&)[N]) {
     return static_cast<int>(N);
 }
 
+// The slots of a table's keys by their length (bit i: slot i), so that a
+// name is compared with the one or two keys as long as it. (A longer key
+// would not compile: it would index past slots.)
+constexpr size_t kLongestKey = 15;
+struct KeysByLength {
+    uint32_t slots[kLongestKey + 1] = {};
+};
+template <size_t N>
+constexpr KeysByLength byLength(const FlatKey (&keys)[N]) {
+    KeysByLength index{};
+    for (size_t i = 0; i < N; ++i) index.slots[keys[i].length] |= 1u << i;
+    return index;
+}
+constexpr KeysByLength kAccessorKeysByLength = byLength(kAccessorKeys);
+constexpr KeysByLength kBufferViewKeysByLength = byLength(kBufferViewKeys);
+constexpr KeysByLength kPrimitiveKeysByLength = byLength(kPrimitiveKeys);
+
 struct KeyTable {
     const FlatKey* keys;
     int size;
+    const KeysByLength* byLength;
 };
 
 KeyTable keysOf(GltfElementKind kind) {
     switch (kind) {
         case GltfElementKind::Accessor:
-            return {kAccessorKeys, sizeOf(kAccessorKeys)};
+            return {kAccessorKeys, sizeOf(kAccessorKeys), &kAccessorKeysByLength};
         case GltfElementKind::BufferView:
-            return {kBufferViewKeys, sizeOf(kBufferViewKeys)};
+            return {kBufferViewKeys, sizeOf(kBufferViewKeys), &kBufferViewKeysByLength};
         default:
-            return {kPrimitiveKeys, sizeOf(kPrimitiveKeys)};
+            return {kPrimitiveKeys, sizeOf(kPrimitiveKeys), &kPrimitiveKeysByLength};
     }
 }
 
@@ -97,14 +115,14 @@ bool sameShortText(const char* a, const char* b, size_t n) {
     return std::memcmp(a, b, n) == 0;
 }
 
-// Keys differ in their first letter or length but for byteOffset and
-// byteLength, so those settle most comparisons.
 int slotOf(GltfElementKind kind, int scope, const char* name, size_t length) {
+    if (length > kLongestKey) return -1;
     const KeyTable table = keysOf(kind);
-    for (int i = 0; i < table.size; ++i) {
+    int i = 0;
+    for (uint32_t candidates = table.byLength->slots[length]; candidates != 0; candidates >>= 1, ++i) {
+        if ((candidates & 1) == 0) continue;
         const FlatKey& key = table.keys[i];
-        if (key.name[0] == name[0] && key.length == length && key.scope == scope && sameShortText(key.name, name, length))
-            return i;
+        if (key.scope == scope && sameShortText(key.name, name, length)) return i;
     }
     return -1;
 }
