@@ -5,9 +5,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
+
+#include "ingltf/json_top_members.h"
 
 namespace mevlo {
 
@@ -298,24 +303,118 @@ nlohmann::json packedBytes(std::vector<uint8_t> bytes) {
     return nlohmann::json::binary(std::move(bytes), kPackedSubtype);
 }
 
+namespace {
+
+// An array this large is parsed on a thread of its own.
+constexpr size_t kSplitBytes = size_t{1} << 20;
+
+std::string tooDeepMessage() {
+    return "malformed JSON: nested deeper than " + std::to_string(kGltfJsonMaxDepth) + " levels";
+}
+
+// The text as one document, with the library's message for any fault.
 // Text nested too deep is refused as such even where it breaks the rules
 // of JSON first: the parser stops at the first container too deep, and on
 // any other fault the whole text is counted before the fault is named.
-bool parseGltfJson(const uint8_t* data, size_t size, nlohmann::json& document, std::string& error) {
-    const std::string tooDeep = "malformed JSON: nested deeper than " + std::to_string(kGltfJsonMaxDepth) + " levels";
+bool parseWhole(const uint8_t* data, size_t size, nlohmann::json& document, std::string& error) {
     try {
         PackingDomBuilder builder(document);
         if (!nlohmann::json::sax_parse(data, data + size, &builder) && builder.tooDeep()) {
             document = nlohmann::json();
-            error = tooDeep;
+            error = tooDeepMessage();
             return false;
         }
     } catch (const nlohmann::json::exception& e) {
         document = nlohmann::json();
         error = nestingWithin(data, size, kGltfJsonMaxDepth) ? "malformed JSON: " + withoutExceptionTag(e.what())
-                                                             : tooDeep;
+                                                             : tooDeepMessage();
         return false;
     }
+    return true;
+}
+
+// A large file spends most of its reading in the parser, on one core. Its
+// largest top-level array is parsed on a second thread, as the value of a
+// one-member object, while the rest of the text, that array replaced by
+// [], is parsed here; the array then takes its place. The split is used
+// only where it must give what parsing the whole would: the scan found
+// every top-level key without escapes (so it saw each as the parser does)
+// and this one once (no later member overrides it), and both parts parsed.
+// For valid JSON both always parse and the scan is exact; if either part
+// fails, the whole is parsed again for the whole's result and message.
+// Returns false when the split was not made or not good.
+bool parseSplit(const uint8_t* data, size_t size, nlohmann::json& document) {
+    if (size < 2 * kSplitBytes || std::thread::hardware_concurrency() < 2) return false;
+    std::vector<JsonTopMember> members;
+    if (!findJsonTopMembers(data, size, members)) return false;
+    const JsonTopMember* largest = nullptr;
+    for (const JsonTopMember& m : members) {
+        if (gltfPackedArrayOf(m.key) == GltfPackedArray::None) continue;
+        if (!largest || m.end - m.begin > largest->end - largest->begin) largest = &m;
+    }
+    if (!largest || largest->end - largest->begin < kSplitBytes) return false;
+    for (const JsonTopMember& m : members)
+        if (&m != largest && m.key == largest->key) return false;
+
+    std::string rest;
+    rest.reserve(size - (largest->end - largest->begin) + 2);
+    rest.append(reinterpret_cast<const char*>(data), largest->begin);
+    rest += "[]";
+    rest.append(reinterpret_cast<const char*>(data) + largest->end, size - largest->end);
+
+    nlohmann::json part;
+    bool partParsed = false;
+    std::exception_ptr partFailure;
+    const std::string key = largest->key;
+    const uint8_t* const partBegin = data + largest->begin;
+    const uint8_t* const partEnd = data + largest->end;
+    std::thread worker;
+    try {
+        worker = std::thread([&] {
+            try {
+                PackingDomBuilder builder(part);
+                std::string name = key;
+                builder.start_object(1);
+                builder.key(name);
+                // False when nested too deep (its depth is the whole's).
+                if (nlohmann::json::sax_parse(partBegin, partEnd, &builder)) {
+                    builder.end_object();
+                    partParsed = true;
+                }
+            } catch (const nlohmann::json::exception&) {
+                // Parsed whole again below, for the message.
+            } catch (...) {
+                partFailure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        return false;  // no thread to be had: one will do
+    }
+    bool restParsed = false;
+    std::exception_ptr restFailure;
+    try {
+        PackingDomBuilder builder(document);
+        restParsed = nlohmann::json::sax_parse(rest.begin(), rest.end(), &builder);
+    } catch (const nlohmann::json::exception&) {
+    } catch (...) {
+        restFailure = std::current_exception();
+    }
+    worker.join();
+    // Out of memory on either side is the whole's fate too.
+    if (restFailure) std::rethrow_exception(restFailure);
+    if (partFailure) std::rethrow_exception(partFailure);
+    if (!restParsed || !partParsed || !document.is_object() || !part.is_object()) {
+        document = nlohmann::json();
+        return false;
+    }
+    document[key] = std::move(part[key]);
+    return true;
+}
+
+}  // namespace
+
+bool parseGltfJson(const uint8_t* data, size_t size, nlohmann::json& document, std::string& error) {
+    if (!parseSplit(data, size, document) && !parseWhole(data, size, document, error)) return false;
     if (!document.is_object()) {
         error = "malformed glTF: the JSON is not an object";
         return false;

@@ -71,7 +71,8 @@ void writePrimitive(JsonWriter& json, const GltfPrimitive& primitive, const std:
     if (primitive.texcoord >= 0) json.field("TEXCOORD_0", primitive.texcoord);
     json.endObject();
     json.field("indices", primitive.indices);
-    json.field("mode", primitive.mode);
+    // Triangles are the default mode; a mesh may have thousands of primitives.
+    if (primitive.mode != kGltfTriangles) json.field("mode", primitive.mode);
     if (primitive.material >= 0) json.field("material", primitive.material);
     // A colour the material already names is not repeated: a mesh may have
     // a primitive per colour, and the import reads the material's.
