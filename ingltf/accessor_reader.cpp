@@ -385,7 +385,8 @@ bool AccessorReader::indices(size_t accessor, GltfIndices& out, uint32_t& larges
             if (!wasViewed && (layout.count > UINT64_MAX / sizeof(uint32_t) ||
                                !charge(layout.count * sizeof(uint32_t), accessor, error)))
                 return false;
-            cached.indices = GltfIndices::stored(layout.data, static_cast<size_t>(layout.count), static_cast<int>(width));
+            cached.indices =
+                GltfIndices::stored(layout.data, static_cast<size_t>(layout.count), static_cast<int>(width));
         } else {
             std::vector<uint32_t> decoded;
             const int64_t type = layout.componentType;

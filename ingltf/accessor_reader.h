@@ -1,11 +1,10 @@
 // Accessors turned into the arrays a primitive holds. A float accessor
-// stored tightly in a mapped file is viewed where it lies; any other
-// (integer components, normalized or not, a byte stride, sparse
-// substitution) is decoded once, and every primitive naming
-// it shares the result. Index lists stored tightly are read where they lie,
-// at their own width. Decoding is bounded by a budget in proportion to
-// the file's size, so accessors that overlap the same bytes many times over
-// cannot multiply the memory a file costs.
+// stored tightly in a mapped file, and an index list stored tightly at any
+// width, are viewed where they lie; any other (integer components,
+// normalized or not, a byte stride, sparse substitution) is decoded once,
+// and every primitive naming it shares the result. Decoding is bounded by a
+// budget in proportion to the file's size, so accessors that overlap the
+// same bytes many times over cannot multiply the memory a file costs.
 #pragma once
 
 #include <cstddef>

@@ -174,7 +174,8 @@ bool readRecordMembers(const GltfFlatElement& record, const uint8_t* extrasBase,
         out = record.values[slot];
         return true;
     };
-    if (!below(kPrimitiveMode, 7, members.mode) || !below(kPrimitiveMaterial, scene.materials.size(), members.material) ||
+    if (!below(kPrimitiveMode, 7, members.mode) ||
+        !below(kPrimitiveMaterial, scene.materials.size(), members.material) ||
         !below(kPrimitiveIndices, accessors.count(), members.indices) ||
         !below(kPrimitivePosition, accessors.count(), members.position) ||
         !below(kPrimitiveNormal, accessors.count(), members.normal) ||

@@ -43,8 +43,9 @@ struct GltfScenePrimitive {
     GltfArray<float> normals;
     // Two floats per vertex (TEXCOORD_0 as stored: origin top left), or empty.
     GltfArray<float> texCoords;
-    // Vertex indices in the order the mode reads them, each < vertex count.
-    // A primitive without an index accessor gets 0, 1, 2, ...
+    // Vertex indices in the order the mode reads them, each < vertex count,
+    // at the width the file stores them (each reads as a uint32_t). A
+    // primitive without an index accessor gets 0, 1, 2, ...
     GltfIndices indices;
     int32_t material = -1;
     // Null when absent; packed when read from a file (one per primitive adds
