@@ -35,6 +35,9 @@ size_t componentSize(int64_t type) {
     }
 }
 
+// The components of each of kGltfTypeNames.
+constexpr int kTypeComponents[] = {1, 2, 3, 4, 4, 9, 16};
+
 int componentsOf(const std::string& type) {
     if (type == "SCALAR") return 1;
     if (type == "VEC2") return 2;
@@ -107,11 +110,25 @@ bool fits(uint64_t offset, uint64_t count, uint64_t elementSize, uint64_t stride
     return count == 0 || (count - 1) <= (size - offset - elementSize) / stride;
 }
 
+// Whether no value is infinite or NaN (exponent bits all ones), looked at
+// without a branch a value so that the loop runs wide; the caller finds
+// which one is not.
+bool allFinite(const float* values, size_t count) {
+    uint32_t notFinite = 0;
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t bits;
+        std::memcpy(&bits, values + i, sizeof bits);
+        notFinite |= (bits & 0x7F800000u) == 0x7F800000u ? 1u : 0u;
+    }
+    return notFinite == 0;
+}
+
+std::string whereOf(size_t accessor) { return "accessors[" + std::to_string(accessor) + "]"; }
+
 }  // namespace
 
 // Where an accessor's elements are and how each is stored.
 struct AccessorReader::Layout {
-    std::string where;
     int64_t componentType = 0;
     bool normalized = false;
     int components = 0;
@@ -137,17 +154,51 @@ AccessorReader::AccessorReader(const nlohmann::json* accessors, const GltfInputD
 
 bool AccessorReader::charge(uint64_t bytes, size_t accessor, std::string& error) {
     if (bytes > budget_) {
-        error = "accessors[" + std::to_string(accessor) +
-                "]: decoding it would bring the accessors to more than four times the file's size";
+        error = whereOf(accessor) +
+                ": decoding it would bring the accessors to more than four times the file's size";
         return false;
     }
     budget_ -= bytes;
     return true;
 }
 
+// An accessor kept as a record and read without a fault, read straight
+// from the record; false for whatever needs the general reading below
+// (which then gives the message).
+bool AccessorReader::describeRecord(const GltfFlatElement& record, Layout& layout) const {
+    if (record.kind != GltfElementKind::Accessor || !record.has(kAccessorComponentType) ||
+        !record.has(kAccessorCount) || !record.has(kAccessorType))
+        return false;
+    layout.componentType = record.values[kAccessorComponentType];
+    layout.normalized = record.has(kAccessorNormalized) && record.values[kAccessorNormalized] != 0;
+    layout.count = record.values[kAccessorCount];
+    layout.components = kTypeComponents[record.values[kAccessorType]];
+    const size_t componentBytes = componentSize(layout.componentType);
+    if (componentBytes == 0 ||
+        (layout.normalized && (layout.componentType == kFloat || layout.componentType == kUnsignedInt)))
+        return false;
+    if (!record.has(kAccessorBufferView)) return true;
+    const uint32_t view = record.values[kAccessorBufferView];
+    if (view >= binary_.views.size()) return false;
+    const uint64_t offset = record.has(kAccessorByteOffset) ? record.values[kAccessorByteOffset] : 0;
+    const uint64_t elementSize = componentBytes * static_cast<uint64_t>(layout.components);
+    const GltfInputView& bytes = binary_.views[view];
+    layout.stride = bytes.stride != 0 ? bytes.stride : static_cast<size_t>(elementSize);
+    if (layout.stride < elementSize || !fits(offset, layout.count, elementSize, layout.stride, bytes.size))
+        return false;
+    layout.data = bytes.data + offset;
+    layout.inPlace = bytes.inPlace;
+    return true;
+}
+
 bool AccessorReader::describe(size_t accessor, Layout& layout, std::string& error) const {
-    layout.where = "accessors[" + std::to_string(accessor) + "]";
-    const GltfElementFields fields((*accessors_)[accessor], layout.where);
+    GltfFlatElement record;
+    if (GltfFlatElement::of((*accessors_)[accessor], record)) {
+        if (describeRecord(record, layout)) return true;
+        layout = Layout();
+    }
+    const std::string where = whereOf(accessor);
+    const GltfElementFields fields((*accessors_)[accessor], where);
     int64_t view = -1;
     uint64_t offset = 0;
     std::string type;
@@ -159,11 +210,11 @@ bool AccessorReader::describe(size_t accessor, Layout& layout, std::string& erro
     const size_t componentBytes = componentSize(layout.componentType);
     layout.components = componentsOf(type);
     if (componentBytes == 0 || layout.components == 0 || !fields.has("count")) {
-        error = layout.where + ": needs componentType, count and type";
+        error = where + ": needs componentType, count and type";
         return false;
     }
     if (layout.normalized && (layout.componentType == kFloat || layout.componentType == kUnsignedInt)) {
-        error = layout.where + ": normalized with a component type that cannot be";
+        error = where + ": normalized with a component type that cannot be";
         return false;
     }
     const uint64_t elementSize = componentBytes * static_cast<uint64_t>(layout.components);
@@ -171,12 +222,12 @@ bool AccessorReader::describe(size_t accessor, Layout& layout, std::string& erro
         const GltfInputView& bytes = binary_.views[static_cast<size_t>(view)];
         layout.stride = bytes.stride != 0 ? bytes.stride : static_cast<size_t>(elementSize);
         if (layout.stride < elementSize) {
-            error = layout.where + ": elements of " + std::to_string(elementSize) + " bytes, " +
+            error = where + ": elements of " + std::to_string(elementSize) + " bytes, " +
                     std::to_string(layout.stride) + " bytes apart";
             return false;
         }
         if (!fits(offset, layout.count, elementSize, layout.stride, bytes.size)) {
-            error = layout.where + ": " + std::to_string(layout.count) + " elements reach past bufferView " +
+            error = where + ": " + std::to_string(layout.count) + " elements reach past bufferView " +
                     std::to_string(view) + " (" + std::to_string(bytes.size) + " bytes)";
             return false;
         }
@@ -249,7 +300,7 @@ bool AccessorReader::decode(const Layout& layout, size_t accessor, std::vector<T
     for (uint64_t k = 0; k < layout.sparseCount; ++k) {
         const uint32_t target = componentAsIndex(layout.sparseIndices + k * indexSize, layout.sparseIndexType);
         if (target >= count) {
-            error = layout.where + ".sparse: substitutes element " + std::to_string(target) + " of " +
+            error = whereOf(accessor) + ".sparse: substitutes element " + std::to_string(target) + " of " +
                     std::to_string(count);
             return false;
         }
@@ -266,7 +317,7 @@ bool AccessorReader::floats(size_t accessor, int components, bool mustBeFinite, 
         Layout layout;
         if (!describe(accessor, layout, error)) return false;
         if (layout.components != components) {
-            error = layout.where + ": not " + typeName(components);
+            error = whereOf(accessor) + ": not " + typeName(components);
             return false;
         }
         const size_t elementSize = 4 * static_cast<size_t>(components);
@@ -293,24 +344,24 @@ bool AccessorReader::floats(size_t accessor, int components, bool mustBeFinite, 
         cached.floatsRead = true;
     }
     if (cached.components != components) {
-        error = "accessors[" + std::to_string(accessor) + "]: not " + typeName(components);
+        error = whereOf(accessor) + ": not " + typeName(components);
         return false;
     }
-    if (mustBeFinite && !cached.finiteChecked) {
+    if (mustBeFinite && !cached.finiteChecked && !allFinite(cached.floats.data(), cached.floats.size())) {
         for (size_t i = 0; i < cached.floats.size(); ++i) {
             if (!std::isfinite(cached.floats[i])) {
-                error = "accessors[" + std::to_string(accessor) + "]: element " + std::to_string(i / components) +
+                error = whereOf(accessor) + ": element " + std::to_string(i / components) +
                         " is not finite";
                 return false;
             }
         }
-        cached.finiteChecked = true;
     }
+    if (mustBeFinite) cached.finiteChecked = true;
     out = cached.floats;
     return true;
 }
 
-bool AccessorReader::indices(size_t accessor, GltfArray<uint32_t>& out, uint32_t& largest, std::string& error) {
+bool AccessorReader::indices(size_t accessor, GltfIndices& out, uint32_t& largest, std::string& error) {
     Cached& cached = cache_[accessor];
     if (!cached.indicesRead) {
         Layout layout;
@@ -318,15 +369,24 @@ bool AccessorReader::indices(size_t accessor, GltfArray<uint32_t>& out, uint32_t
         if (layout.components != 1 || layout.normalized ||
             (layout.componentType != kUnsignedByte && layout.componentType != kUnsignedShort &&
              layout.componentType != kUnsignedInt)) {
-            error = layout.where + ": indices must be SCALAR unsigned bytes, shorts or ints";
+            error = whereOf(accessor) + ": indices must be SCALAR unsigned bytes, shorts or ints";
             return false;
         }
-        const bool viewable = kLittleEndianHost && layout.inPlace && layout.componentType == kUnsignedInt &&
-                              layout.sparseCount == 0 && layout.stride == 4 &&
-                              reinterpret_cast<uintptr_t>(layout.data) % alignof(uint32_t) == 0;
-        if (viewable) {
-            cached.indices = GltfArray<uint32_t>::view(reinterpret_cast<const uint32_t*>(layout.data),
-                                                       static_cast<size_t>(layout.count));
+        // The scene holds every buffer's bytes, so tightly stored indices
+        // are read there, at any width, alignment or host byte order.
+        const size_t width = componentSize(layout.componentType);
+        if (layout.sparseCount == 0 && layout.data != nullptr && layout.stride == width) {
+            // Counted against the budget at four bytes an index, as a
+            // decoded list is, so that which files are refused does not
+            // depend on how their indices are stored (an aligned 32-bit
+            // list in a mapped file is the one form never counted).
+            const bool wasViewed = kLittleEndianHost && layout.inPlace && width == 4 &&
+                                   reinterpret_cast<uintptr_t>(layout.data) % alignof(uint32_t) == 0;
+            if (!wasViewed && (layout.count > UINT64_MAX / sizeof(uint32_t) ||
+                               !charge(layout.count * sizeof(uint32_t), accessor, error)))
+                return false;
+            cached.indices =
+                GltfIndices::stored(layout.data, static_cast<size_t>(layout.count), static_cast<int>(width));
         } else {
             std::vector<uint32_t> decoded;
             const int64_t type = layout.componentType;
@@ -335,10 +395,10 @@ bool AccessorReader::indices(size_t accessor, GltfArray<uint32_t>& out, uint32_t
                 return false;
             scene_.decodedIndices.push_back(std::move(decoded));
             const std::vector<uint32_t>& held = scene_.decodedIndices.back();
-            cached.indices = GltfArray<uint32_t>::view(held.data(), held.size());
+            cached.indices = GltfIndices::view(held.data(), held.size());
         }
         uint32_t most = 0;
-        for (const uint32_t index : cached.indices) most = std::max(most, index);
+        cached.indices.forEach(0, cached.indices.size(), [&most](uint32_t index) { most = std::max(most, index); });
         cached.largest = most;
         cached.count = static_cast<size_t>(layout.count);
         cached.indicesRead = true;
@@ -348,14 +408,14 @@ bool AccessorReader::indices(size_t accessor, GltfArray<uint32_t>& out, uint32_t
     return true;
 }
 
-GltfArray<uint32_t> AccessorReader::sequence(size_t count) {
+GltfIndices AccessorReader::sequence(size_t count) {
     if (sequenceHolder_ == SIZE_MAX || scene_.decodedIndices[sequenceHolder_].size() < count) {
         std::vector<uint32_t> numbers(count);
         for (size_t i = 0; i < count; ++i) numbers[i] = static_cast<uint32_t>(i);
         sequenceHolder_ = scene_.decodedIndices.size();
         scene_.decodedIndices.push_back(std::move(numbers));
     }
-    return GltfArray<uint32_t>::view(scene_.decodedIndices[sequenceHolder_].data(), count);
+    return GltfIndices::view(scene_.decodedIndices[sequenceHolder_].data(), count);
 }
 
 }  // namespace mevlo

@@ -1,10 +1,10 @@
 // Accessors turned into the arrays a primitive holds. A float accessor
-// stored tightly in a mapped file is viewed where it lies; any other
-// (integer components, normalized or not, a byte stride, sparse
-// substitution, narrow indices) is decoded once, and every primitive naming
-// it shares the result. Decoding is bounded by a budget in proportion to
-// the file's size, so accessors that overlap the same bytes many times over
-// cannot multiply the memory a file costs.
+// stored tightly in a mapped file, and an index list stored tightly at any
+// width, are viewed where they lie; any other (integer components,
+// normalized or not, a byte stride, sparse substitution) is decoded once,
+// and every primitive naming it shares the result. Decoding is bounded by a
+// budget in proportion to the file's size, so accessors that overlap the
+// same bytes many times over cannot multiply the memory a file costs.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "ingltf/gltf_buffers.h"
+#include "ingltf/gltf_element.h"
 #include "ingltf/gltf_scene.h"
 
 namespace mevlo {
@@ -32,9 +33,9 @@ public:
     bool floats(size_t accessor, int components, bool mustBeFinite, GltfArray<float>& out, std::string& error);
     // An index list (SCALAR of unsigned bytes, shorts or ints) and its
     // largest entry (0 when empty).
-    bool indices(size_t accessor, GltfArray<uint32_t>& out, uint32_t& largest, std::string& error);
+    bool indices(size_t accessor, GltfIndices& out, uint32_t& largest, std::string& error);
     // 0, 1, ..., count - 1, shared by every primitive without indices.
-    GltfArray<uint32_t> sequence(size_t count);
+    GltfIndices sequence(size_t count);
     // Elements in the accessor (checked by floats() or indices() first).
     size_t elementCount(size_t accessor) const { return cache_[accessor].count; }
 
@@ -47,10 +48,11 @@ private:
         size_t count = 0;
         int components = 0;  // of the floats
         GltfArray<float> floats;
-        GltfArray<uint32_t> indices;
+        GltfIndices indices;
         uint32_t largest = 0;
     };
     bool describe(size_t accessor, Layout& layout, std::string& error) const;
+    bool describeRecord(const GltfFlatElement& record, Layout& layout) const;
     bool charge(uint64_t bytes, size_t accessor, std::string& error);
     template <typename T, typename Convert>
     bool decode(const Layout& layout, size_t accessor, std::vector<T>& out, Convert convert, std::string& error);

@@ -37,7 +37,24 @@ constexpr FlatKey kPrimitiveKeys[] = {
     {"extras", ValueKind::Any, 0}, {"POSITION", ValueKind::Unsigned, 1},
     {"NORMAL", ValueKind::Unsigned, 1}, {"TEXCOORD_0", ValueKind::Unsigned, 1},
 };
-constexpr const char* kTypeNames[] = {"SCALAR", "VEC2", "VEC3", "VEC4", "MAT2", "MAT3", "MAT4"};
+
+constexpr bool sameText(const char* a, const char* b) { return *a == *b && (*a == 0 || sameText(a + 1, b + 1)); }
+static_assert(sameText(kAccessorKeys[kAccessorBufferView].name, "bufferView") &&
+                  sameText(kAccessorKeys[kAccessorByteOffset].name, "byteOffset") &&
+                  sameText(kAccessorKeys[kAccessorComponentType].name, "componentType") &&
+                  sameText(kAccessorKeys[kAccessorNormalized].name, "normalized") &&
+                  sameText(kAccessorKeys[kAccessorCount].name, "count") &&
+                  sameText(kAccessorKeys[kAccessorType].name, "type"),
+              "accessor slots as the keys stand");
+static_assert(sameText(kPrimitiveKeys[kPrimitiveAttributes].name, "attributes") &&
+                  sameText(kPrimitiveKeys[kPrimitiveIndices].name, "indices") &&
+                  sameText(kPrimitiveKeys[kPrimitiveMode].name, "mode") &&
+                  sameText(kPrimitiveKeys[kPrimitiveMaterial].name, "material") &&
+                  sameText(kPrimitiveKeys[kPrimitiveExtras].name, "extras") &&
+                  sameText(kPrimitiveKeys[kPrimitivePosition].name, "POSITION") &&
+                  sameText(kPrimitiveKeys[kPrimitiveNormal].name, "NORMAL") &&
+                  sameText(kPrimitiveKeys[kPrimitiveTexCoord0].name, "TEXCOORD_0"),
+              "primitive slots as the keys stand");
 
 template <size_t N>
 constexpr int sizeOf(const FlatKey (&)[N]) {
@@ -45,31 +62,67 @@ constexpr int sizeOf(const FlatKey (&)[N]) {
     return static_cast<int>(N);
 }
 
+// The slots of a table's keys by their length (bit i: slot i), so that a
+// name is compared with the one or two keys as long as it. (A longer key
+// would not compile: it would index past slots.)
+constexpr size_t kLongestKey = 15;
+struct KeysByLength {
+    uint32_t slots[kLongestKey + 1] = {};
+};
+template <size_t N>
+constexpr KeysByLength byLength(const FlatKey (&keys)[N]) {
+    KeysByLength index{};
+    for (size_t i = 0; i < N; ++i) index.slots[keys[i].length] |= 1u << i;
+    return index;
+}
+constexpr KeysByLength kAccessorKeysByLength = byLength(kAccessorKeys);
+constexpr KeysByLength kBufferViewKeysByLength = byLength(kBufferViewKeys);
+constexpr KeysByLength kPrimitiveKeysByLength = byLength(kPrimitiveKeys);
+
 struct KeyTable {
     const FlatKey* keys;
     int size;
+    const KeysByLength* byLength;
 };
 
 KeyTable keysOf(GltfElementKind kind) {
     switch (kind) {
         case GltfElementKind::Accessor:
-            return {kAccessorKeys, sizeOf(kAccessorKeys)};
+            return {kAccessorKeys, sizeOf(kAccessorKeys), &kAccessorKeysByLength};
         case GltfElementKind::BufferView:
-            return {kBufferViewKeys, sizeOf(kBufferViewKeys)};
+            return {kBufferViewKeys, sizeOf(kBufferViewKeys), &kBufferViewKeysByLength};
         default:
-            return {kPrimitiveKeys, sizeOf(kPrimitiveKeys)};
+            return {kPrimitiveKeys, sizeOf(kPrimitiveKeys), &kPrimitiveKeysByLength};
     }
 }
 
-// Keys differ in their first letter or length but for byteOffset and
-// byteLength, so those settle most comparisons.
+// Whether a and b, of n bytes each, are the same: keys are short, so
+// compared as two words that overlap rather than through a call.
+template <typename Word>
+bool sameWords(const char* a, const char* b, size_t n) {
+    Word x[2];
+    Word y[2];
+    std::memcpy(&x[0], a, sizeof(Word));
+    std::memcpy(&y[0], b, sizeof(Word));
+    std::memcpy(&x[1], a + n - sizeof(Word), sizeof(Word));
+    std::memcpy(&y[1], b + n - sizeof(Word), sizeof(Word));
+    return x[0] == y[0] && x[1] == y[1];
+}
+
+bool sameShortText(const char* a, const char* b, size_t n) {
+    if (n >= 8 && n <= 16) return sameWords<uint64_t>(a, b, n);
+    if (n >= 4 && n < 8) return sameWords<uint32_t>(a, b, n);
+    return std::memcmp(a, b, n) == 0;
+}
+
 int slotOf(GltfElementKind kind, int scope, const char* name, size_t length) {
+    if (length > kLongestKey) return -1;
     const KeyTable table = keysOf(kind);
-    for (int i = 0; i < table.size; ++i) {
+    int i = 0;
+    for (uint32_t candidates = table.byLength->slots[length]; candidates != 0; candidates >>= 1, ++i) {
+        if ((candidates & 1) == 0) continue;
         const FlatKey& key = table.keys[i];
-        if (key.name[0] == name[0] && key.length == length && key.scope == scope &&
-            std::memcmp(key.name, name, length) == 0)
-            return i;
+        if (key.scope == scope && sameShortText(key.name, name, length)) return i;
     }
     return -1;
 }
@@ -160,10 +213,12 @@ void GltfElementRecognizer::Object::scalar(Scalar kind, uint64_t value, const st
         element_.values[slot] = static_cast<uint32_t>(value);
     } else if (wanted == ValueKind::TypeName && kind == Scalar::String) {
         flat_ = false;
-        for (uint32_t i = 0; i < sizeof kTypeNames / sizeof kTypeNames[0]; ++i) {
-            if (*text == kTypeNames[i]) {
+        for (uint32_t i = 0; i < sizeof kGltfTypeNames / sizeof kGltfTypeNames[0]; ++i) {
+            if (text->size() == std::char_traits<char>::length(kGltfTypeNames[i]) &&
+                std::memcmp(text->data(), kGltfTypeNames[i], text->size()) == 0) {
                 element_.values[slot] = i;
                 flat_ = true;
+                break;
             }
         }
     } else {
@@ -186,8 +241,15 @@ void GltfElementRecognizer::Object::end(size_t depth, size_t after) {
         element_.extrasEnd = static_cast<uint32_t>(after);
 }
 
-bool GltfElementRecognizer::begin(const std::string& array) {
-    mesh_ = array == "meshes";
+GltfPackedArray gltfPackedArrayOf(const std::string& key) {
+    if (key == "accessors") return GltfPackedArray::Accessors;
+    if (key == "bufferViews") return GltfPackedArray::BufferViews;
+    if (key == "meshes") return GltfPackedArray::Meshes;
+    return GltfPackedArray::None;
+}
+
+void GltfElementRecognizer::begin(GltfPackedArray array) {
+    mesh_ = array == GltfPackedArray::Meshes;
     flat_ = true;
     if (mesh_) {
         name_.clear();
@@ -195,9 +257,8 @@ bool GltfElementRecognizer::begin(const std::string& array) {
         meshPresent_ = 0;
         meshPending_ = -1;
     } else {
-        object_.begin(array == "accessors" ? GltfElementKind::Accessor : GltfElementKind::BufferView);
+        object_.begin(array == GltfPackedArray::Accessors ? GltfElementKind::Accessor : GltfElementKind::BufferView);
     }
-    return array == "meshes" || array == "accessors" || array == "bufferViews";
 }
 
 // A mesh holds its name (depth 0) and the array of its primitives, whose
@@ -249,17 +310,18 @@ void GltfElementRecognizer::end(size_t depth, size_t after) {
     }
 }
 
-bool GltfElementRecognizer::finish(const std::vector<uint8_t>& packed, nlohmann::json& value) {
+bool GltfElementRecognizer::finish(const uint8_t* packed, size_t size, nlohmann::json& value) {
     if (!mesh_) {
         if (!object_.flat()) return false;
-        std::vector<uint8_t> bytes;
-        append(bytes, object_.element());
-        value = nlohmann::json::binary(std::move(bytes), kFlatSubtype);
+        const GltfFlatElement& record = object_.element();
+        const auto* at = reinterpret_cast<const uint8_t*>(&record);
+        value = nlohmann::json::binary(std::vector<uint8_t>(at, at + sizeof record), kFlatSubtype);
         return true;
     }
     // Offsets fit in 32 bits: the text is no longer (the GLB's own lengths).
-    if (!flat_ || packed.size() > UINT32_MAX) return false;
+    if (!flat_ || size > UINT32_MAX) return false;
     std::vector<uint8_t> bytes;
+    bytes.reserve(sizeof(MeshHead) + name_.size() + primitives_.size() * sizeof(GltfFlatElement));
     const MeshHead head{meshPresent_, static_cast<uint32_t>(name_.size()), static_cast<uint32_t>(primitives_.size())};
     append(bytes, head);
     bytes.insert(bytes.end(), name_.begin(), name_.end());
@@ -272,7 +334,7 @@ bool GltfElementRecognizer::finish(const std::vector<uint8_t>& packed, nlohmann:
         append(bytes, record);
     }
     for (const GltfFlatElement& record : primitives_)
-        bytes.insert(bytes.end(), packed.begin() + record.extrasBegin, packed.begin() + record.extrasEnd);
+        bytes.insert(bytes.end(), packed + record.extrasBegin, packed + record.extrasEnd);
     value = nlohmann::json::binary(std::move(bytes), kFlatMeshSubtype);
     return true;
 }
@@ -300,6 +362,12 @@ GltfFlatElement GltfFlatMesh::primitive(size_t i) const {
 }
 
 // ---- Reading either form.
+
+bool GltfFlatElement::of(const nlohmann::json& element, GltfFlatElement& out) {
+    if (!hasSubtype(element, kFlatSubtype)) return false;
+    std::memcpy(&out, element.get_binary().data(), sizeof out);
+    return true;
+}
 
 GltfElementFields::GltfElementFields(const nlohmann::json& element, std::string where)
     : flat_(hasSubtype(element, kFlatSubtype)),
@@ -333,7 +401,7 @@ nlohmann::json GltfElementFields::asParsed(const char* key) const {
             object[key] = value != 0;
             break;
         case ValueKind::TypeName:
-            object[key] = kTypeNames[value];
+            object[key] = kGltfTypeNames[value];
             break;
         case ValueKind::Attributes: {
             nlohmann::json& attributes = object[key] = nlohmann::json::object();
@@ -413,7 +481,7 @@ bool GltfElementFields::string(const char* key, std::string& out, std::string& e
     const int i = slot(key);
     if (i < 0) return true;
     if (holds(i, static_cast<int>(ValueKind::TypeName))) {
-        out = kTypeNames[element_.values[i]];
+        out = kGltfTypeNames[element_.values[i]];
         return true;
     }
     const nlohmann::json object = asParsed(key);

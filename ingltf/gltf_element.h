@@ -19,6 +19,10 @@ namespace mevlo {
 
 enum class GltfElementKind : uint8_t { Accessor, BufferView, Primitive };
 
+// The top-level arrays whose elements are kept packed or as records.
+enum class GltfPackedArray : uint8_t { None, Accessors, BufferViews, Meshes };
+GltfPackedArray gltfPackedArrayOf(const std::string& key);
+
 // An accessor, buffer view or mesh primitive whose members are all among
 // its kind's keys, none twice, each with the value that key takes: a
 // non-negative integer below 2^32, true or false (`normalized`), an
@@ -35,7 +39,19 @@ struct GltfFlatElement {
     uint32_t extrasBegin = 0;
     uint32_t extrasEnd = 0;
     GltfElementKind kind = GltfElementKind::Accessor;
+
+    bool has(int slot) const { return (present & (1u << slot)) != 0; }
+    // The record element holds, when the parser kept it as one.
+    static bool of(const nlohmann::json& element, GltfFlatElement& out);
 };
+
+// The slots of each kind's keys (an accessor's type holds its index in
+// kGltfTypeNames).
+enum GltfAccessorSlot : int { kAccessorBufferView, kAccessorByteOffset, kAccessorComponentType, kAccessorNormalized,
+                              kAccessorCount, kAccessorType };
+enum GltfPrimitiveSlot : int { kPrimitiveAttributes, kPrimitiveIndices, kPrimitiveMode, kPrimitiveMaterial,
+                               kPrimitiveExtras, kPrimitivePosition, kPrimitiveNormal, kPrimitiveTexCoord0 };
+constexpr const char* kGltfTypeNames[] = {"SCALAR", "VEC2", "VEC3", "VEC4", "MAT2", "MAT3", "MAT4"};
 
 // Recognises a plain element from the parser's events while the parser
 // packs it, and makes the value to keep instead of the packed one.
@@ -43,9 +59,8 @@ class GltfElementRecognizer {
 public:
     enum class Scalar : uint8_t { Null, Boolean, Integer, Unsigned, Float, String };
 
-    // An element of the top-level array named `array` starts; false when
-    // elements of that array are always kept packed.
-    bool begin(const std::string& array);
+    // An element of the top-level array `array` starts.
+    void begin(GltfPackedArray array);
     // Events inside the element. depth counts the containers open inside
     // it (0 directly in its object), before a start opens its own and after
     // an end closes its own. at and after are the packed size before and
@@ -56,8 +71,8 @@ public:
     void start(bool array, size_t depth, size_t at);
     void end(size_t depth, size_t after);
     // The element's end: true with the value to keep when it is plain.
-    // packed is the whole element packed.
-    bool finish(const std::vector<uint8_t>& packed, nlohmann::json& value);
+    // packed is the whole element packed, size bytes.
+    bool finish(const uint8_t* packed, size_t size, nlohmann::json& value);
 
 private:
     // One object: an accessor, a buffer view, or a primitive of a mesh.

@@ -2,6 +2,7 @@
 
 #include "ingltf/gltf_element.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -55,7 +56,6 @@ std::string withoutExceptionTag(const char* what) {
 // Marks the binary values this layer made (the JSON text cannot make any).
 constexpr std::uint64_t kPackedSubtype = 0x4C;
 
-bool packedArray(const std::string& key) { return key == "accessors" || key == "bufferViews" || key == "meshes"; }
 
 // Builds the document as the library's own parser would, except that each
 // object in a packed array goes straight into its compact encoding
@@ -68,16 +68,20 @@ class PackingDomBuilder {
 public:
     explicit PackingDomBuilder(nlohmann::json& root) : root_(root) {}
 
+    // Whether parsing stopped at a container nested deeper than
+    // kGltfJsonMaxDepth.
+    bool tooDeep() const { return tooDeep_; }
+
     bool null() {
         if (!packing()) return value(nullptr);
-        const size_t at = packed_.size();
+        const size_t at = used_;
         element();
         byte(0xC0);
         return recognized(Scalar::Null, 0, nullptr, at);
     }
     bool boolean(bool b) {
         if (!packing()) return value(b);
-        const size_t at = packed_.size();
+        const size_t at = used_;
         element();
         byte(b ? 0xC3 : 0xC2);
         return recognized(Scalar::Boolean, b ? 1 : 0, nullptr, at);
@@ -86,7 +90,7 @@ public:
     // (signed, unsigned, decimal) and value.
     bool number_integer(nlohmann::json::number_integer_t n) {
         if (!packing()) return value(n);
-        const size_t at = packed_.size();
+        const size_t at = used_;
         element();
         if (n >= -32 && n < 0) {
             byte(static_cast<uint8_t>(n));
@@ -98,7 +102,7 @@ public:
     }
     bool number_unsigned(nlohmann::json::number_unsigned_t n) {
         if (!packing()) return value(n);
-        const size_t at = packed_.size();
+        const size_t at = used_;
         element();
         if (n < 0x80) {
             byte(static_cast<uint8_t>(n));
@@ -113,7 +117,7 @@ public:
     }
     bool number_float(nlohmann::json::number_float_t f, const std::string&) {
         if (!packing()) return value(f);
-        const size_t at = packed_.size();
+        const size_t at = used_;
         element();
         const auto single = static_cast<float>(f);
         if (static_cast<double>(single) == f && !std::isnan(f)) {
@@ -131,7 +135,7 @@ public:
     }
     bool string(std::string& s) {
         if (!packing()) return value(std::move(s));
-        const size_t at = packed_.size();
+        const size_t at = used_;
         element();
         text(s);
         return recognized(Scalar::String, 0, &s, at);
@@ -140,12 +144,12 @@ public:
     bool start_object(std::size_t) { return start(false); }
     bool key(std::string& k) {
         if (packing()) {
-            if (recognizing_) recognizer_.key(k, depth());
+            recognizer_.key(k, depth());
             ++open_.back().count;
             text(k);
             return true;
         }
-        if (stack_.size() == 1) topKey_ = k;
+        if (stack_.size() == 1) topArray_ = gltfPackedArrayOf(k);
         key_ = &(*stack_.back())[k];
         return true;
     }
@@ -169,41 +173,62 @@ private:
     bool packing() const { return !open_.empty(); }
     // A scalar just packed from at on, shown to the recognizer.
     bool recognized(Scalar kind, uint64_t value, const std::string* text, size_t at) {
-        if (recognizing_) recognizer_.scalar(kind, value, text, depth(), at, packed_.size());
+        recognizer_.scalar(kind, value, text, depth(), at, used_);
         return true;
     }
     // Containers open inside the element being packed.
     size_t depth() const { return open_.size() - 1; }
-    void byte(uint8_t b) { packed_.push_back(b); }
+    // Room for n more bytes (the buffer only grows: it is reused for every
+    // element, and written through a pointer, not byte by byte).
+    uint8_t* room(size_t n) {
+        if (packed_.size() - used_ < n) packed_.resize(std::max(2 * packed_.size(), used_ + n + 256));
+        return packed_.data() + used_;
+    }
+    void byte(uint8_t b) {
+        *room(1) = b;
+        ++used_;
+    }
     void big(uint64_t v, int bytes) {
-        for (int i = bytes - 1; i >= 0; --i) byte(static_cast<uint8_t>(v >> (8 * i)));
+        uint8_t* at = room(static_cast<size_t>(bytes));
+        for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(v >> (8 * (bytes - 1 - i)));
+        used_ += static_cast<size_t>(bytes);
     }
     void text(const std::string& s) {
+        uint8_t* at = room(s.size() + 5);
+        size_t head = 1;
         if (s.size() < 32) {
-            byte(static_cast<uint8_t>(0xA0 | s.size()));
+            at[0] = static_cast<uint8_t>(0xA0 | s.size());
         } else {
-            byte(0xDB);
-            big(s.size(), 4);
+            at[0] = 0xDB;
+            for (int i = 0; i < 4; ++i) at[1 + i] = static_cast<uint8_t>(s.size() >> (8 * (3 - i)));
+            head = 5;
         }
-        packed_.insert(packed_.end(), s.begin(), s.end());
+        if (!s.empty()) std::memcpy(at + head, s.data(), s.size());
+        used_ += head + s.size();
     }
     // A value inside a packed array counts as one of its elements.
     void element() {
         if (open_.back().array) ++open_.back().count;
     }
     bool start(bool array) {
-        const bool packs = packing() || (!array && stack_.size() == 2 && stack_.back()->is_array() && packedArray(topKey_));
+        // Refused at the first container too deep, before it is made.
+        if (stack_.size() + open_.size() >= static_cast<size_t>(kGltfJsonMaxDepth)) {
+            tooDeep_ = true;
+            return false;
+        }
+        const bool packs = packing() || (!array && stack_.size() == 2 && stack_.back()->is_array() &&
+                                            topArray_ != GltfPackedArray::None);
         if (!packs) {
             stack_.push_back(place(array ? nlohmann::json::array() : nlohmann::json::object()));
             return true;
         }
         if (packing()) {
-            if (recognizing_) recognizer_.start(array, depth(), packed_.size());
+            recognizer_.start(array, depth(), used_);
             element();
         } else {
-            recognizing_ = recognizer_.begin(topKey_);
+            recognizer_.begin(topArray_);
         }
-        open_.push_back(Open{packed_.size(), 0, array});
+        open_.push_back(Open{used_, 0, array});
         byte(array ? 0xDD : 0xDF);
         big(0, 4);
         return true;
@@ -217,12 +242,14 @@ private:
         open_.pop_back();
         for (int i = 0; i < 4; ++i) packed_[done.header + 1 + static_cast<size_t>(i)] = static_cast<uint8_t>(done.count >> (8 * (3 - i)));
         if (packing()) {
-            if (recognizing_) recognizer_.end(depth(), packed_.size());
+            recognizer_.end(depth(), used_);
         } else {
             nlohmann::json plain;
-            place(recognizing_ && recognizer_.finish(packed_, plain) ? std::move(plain)
-                                                                     : nlohmann::json::binary(packed_, kPackedSubtype));
-            packed_.clear();
+            place(recognizer_.finish(packed_.data(), used_, plain)
+                      ? std::move(plain)
+                      : nlohmann::json::binary(std::vector<uint8_t>(packed_.data(), packed_.data() + used_),
+                                               kPackedSubtype));
+            used_ = 0;
         }
         return true;
     }
@@ -250,13 +277,14 @@ private:
     nlohmann::json& root_;
     std::vector<nlohmann::json*> stack_;
     nlohmann::json* key_ = nullptr;
-    std::string topKey_;
+    GltfPackedArray topArray_ = GltfPackedArray::None;
     // The packed element being written, and its open containers.
     std::vector<uint8_t> packed_;
+    size_t used_ = 0;
     std::vector<Open> open_;
     // The element being packed may be kept as a plain record instead.
-    bool recognizing_ = false;
     GltfElementRecognizer recognizer_;
+    bool tooDeep_ = false;
 };
 
 }  // namespace
@@ -280,13 +308,26 @@ namespace {
 // An array this large is parsed on a thread of its own.
 constexpr size_t kSplitBytes = size_t{1} << 20;
 
+std::string tooDeepMessage() {
+    return "malformed JSON: nested deeper than " + std::to_string(kGltfJsonMaxDepth) + " levels";
+}
+
 // The text as one document, with the library's message for any fault.
+// Text nested too deep is refused as such even where it breaks the rules
+// of JSON first: the parser stops at the first container too deep, and on
+// any other fault the whole text is counted before the fault is named.
 bool parseWhole(const uint8_t* data, size_t size, nlohmann::json& document, std::string& error) {
     try {
         PackingDomBuilder builder(document);
-        nlohmann::json::sax_parse(data, data + size, &builder);
+        if (!nlohmann::json::sax_parse(data, data + size, &builder) && builder.tooDeep()) {
+            document = nlohmann::json();
+            error = tooDeepMessage();
+            return false;
+        }
     } catch (const nlohmann::json::exception& e) {
-        error = "malformed JSON: " + withoutExceptionTag(e.what());
+        document = nlohmann::json();
+        error = nestingWithin(data, size, kGltfJsonMaxDepth) ? "malformed JSON: " + withoutExceptionTag(e.what())
+                                                             : tooDeepMessage();
         return false;
     }
     return true;
@@ -308,7 +349,7 @@ bool parseSplit(const uint8_t* data, size_t size, nlohmann::json& document) {
     if (!findJsonTopMembers(data, size, members)) return false;
     const JsonTopMember* largest = nullptr;
     for (const JsonTopMember& m : members) {
-        if (!packedArray(m.key)) continue;
+        if (gltfPackedArrayOf(m.key) == GltfPackedArray::None) continue;
         if (!largest || m.end - m.begin > largest->end - largest->begin) largest = &m;
     }
     if (!largest || largest->end - largest->begin < kSplitBytes) return false;
@@ -335,9 +376,11 @@ bool parseSplit(const uint8_t* data, size_t size, nlohmann::json& document) {
                 std::string name = key;
                 builder.start_object(1);
                 builder.key(name);
-                nlohmann::json::sax_parse(partBegin, partEnd, &builder);
-                builder.end_object();
-                partParsed = true;
+                // False when nested too deep (its depth is the whole's).
+                if (nlohmann::json::sax_parse(partBegin, partEnd, &builder)) {
+                    builder.end_object();
+                    partParsed = true;
+                }
             } catch (const nlohmann::json::exception&) {
                 // Parsed whole again below, for the message.
             } catch (...) {
@@ -351,8 +394,7 @@ bool parseSplit(const uint8_t* data, size_t size, nlohmann::json& document) {
     std::exception_ptr restFailure;
     try {
         PackingDomBuilder builder(document);
-        nlohmann::json::sax_parse(rest.begin(), rest.end(), &builder);
-        restParsed = true;
+        restParsed = nlohmann::json::sax_parse(rest.begin(), rest.end(), &builder);
     } catch (const nlohmann::json::exception&) {
     } catch (...) {
         restFailure = std::current_exception();
@@ -372,10 +414,6 @@ bool parseSplit(const uint8_t* data, size_t size, nlohmann::json& document) {
 }  // namespace
 
 bool parseGltfJson(const uint8_t* data, size_t size, nlohmann::json& document, std::string& error) {
-    if (!nestingWithin(data, size, kGltfJsonMaxDepth)) {
-        error = "malformed JSON: nested deeper than " + std::to_string(kGltfJsonMaxDepth) + " levels";
-        return false;
-    }
     if (!parseSplit(data, size, document) && !parseWhole(data, size, document, error)) return false;
     if (!document.is_object()) {
         error = "malformed glTF: the JSON is not an object";

@@ -131,64 +131,101 @@ struct Unindexed {
     size_t vertices;
 };
 
-bool readPrimitive(const GltfElementFields& fields, GltfScene& scene, AccessorReader& accessors,
-                   GltfScenePrimitive& primitive, bool& unindexed, std::string& error) {
-    const std::string& where = fields.where();
+// The members of a primitive that name other elements, or give its mode.
+struct PrimitiveMembers {
     int64_t mode = 4;
     int64_t material = -1;
     int64_t indices = -1;
-    if (!fields.object("attributes", error) || !fields.integer("mode", mode, error) ||
-        !fields.index("material", scene.materials.size(), material, error) ||
-        !fields.index("indices", accessors.count(), indices, error))
-        return false;
-    if (mode < 0 || mode > 6) {
-        error = fields.where("mode") + ": " + std::to_string(mode) + " is not a primitive mode (0 to 6)";
-        return false;
-    }
-    primitive.mode = static_cast<GltfMode>(mode);
-    primitive.material = static_cast<int32_t>(material);
-    if (fields.has("targets")) noteIgnored(scene, "morph targets");
-    if (fields.has("extras")) primitive.extras = fields.packed("extras");
-
     int64_t position = -1;
     int64_t normal = -1;
     int64_t texCoord = -1;
+};
+
+bool readMembers(const GltfElementFields& fields, GltfScene& scene, const AccessorReader& accessors,
+                 GltfScenePrimitive& primitive, PrimitiveMembers& members, std::string& error) {
+    if (!fields.object("attributes", error) || !fields.integer("mode", members.mode, error) ||
+        !fields.index("material", scene.materials.size(), members.material, error) ||
+        !fields.index("indices", accessors.count(), members.indices, error))
+        return false;
+    if (members.mode < 0 || members.mode > 6) {
+        error = fields.where("mode") + ": " + std::to_string(members.mode) + " is not a primitive mode (0 to 6)";
+        return false;
+    }
+    if (fields.has("targets")) noteIgnored(scene, "morph targets");
+    if (fields.has("extras")) primitive.extras = fields.packed("extras");
     if (fields.has("attributes")) {
         const GltfElementFields attributeFields = fields.member("attributes");
-        if (!attributeFields.index("POSITION", accessors.count(), position, error) ||
-            !attributeFields.index("NORMAL", accessors.count(), normal, error) ||
-            !attributeFields.index("TEXCOORD_0", accessors.count(), texCoord, error))
+        if (!attributeFields.index("POSITION", accessors.count(), members.position, error) ||
+            !attributeFields.index("NORMAL", accessors.count(), members.normal, error) ||
+            !attributeFields.index("TEXCOORD_0", accessors.count(), members.texCoord, error))
             return false;
     }
+    return true;
+}
+
+// The same for a primitive kept as a record (a large file holds them by
+// the hundred thousand), read straight from it; false, with nothing read,
+// when a member is out of range: readMembers then says which.
+bool readRecordMembers(const GltfFlatElement& record, const uint8_t* extrasBase, const GltfScene& scene,
+                       const AccessorReader& accessors, GltfScenePrimitive& primitive, PrimitiveMembers& members) {
+    const auto below = [&record](int slot, size_t limit, int64_t& out) {
+        if (!record.has(slot)) return true;
+        if (record.values[slot] >= limit) return false;
+        out = record.values[slot];
+        return true;
+    };
+    if (!below(kPrimitiveMode, 7, members.mode) ||
+        !below(kPrimitiveMaterial, scene.materials.size(), members.material) ||
+        !below(kPrimitiveIndices, accessors.count(), members.indices) ||
+        !below(kPrimitivePosition, accessors.count(), members.position) ||
+        !below(kPrimitiveNormal, accessors.count(), members.normal) ||
+        !below(kPrimitiveTexCoord0, accessors.count(), members.texCoord))
+        return false;
+    if (record.has(kPrimitiveExtras))
+        primitive.extras =
+            packedBytes(std::vector<uint8_t>(extrasBase + record.extrasBegin, extrasBase + record.extrasEnd));
+    return true;
+}
+
+// The primitive's data, once its members are read; where names it.
+template <typename Where>
+bool readPrimitiveData(const PrimitiveMembers& members, const Where& where, AccessorReader& accessors,
+                       GltfScenePrimitive& primitive, bool& unindexed, std::string& error) {
+    primitive.mode = static_cast<GltfMode>(members.mode);
+    primitive.material = static_cast<int32_t>(members.material);
     size_t vertices = 0;
-    if (position >= 0) {
-        if (!accessors.floats(static_cast<size_t>(position), 3, true, primitive.positions, error)) return false;
+    if (members.position >= 0) {
+        if (!accessors.floats(static_cast<size_t>(members.position), 3, true, primitive.positions, error))
+            return false;
         vertices = primitive.positions.size() / 3;
     }
     if (vertices > UINT32_MAX) {
-        error = where + ": more vertices than 32-bit indices can name";
+        error = where() + ": more vertices than 32-bit indices can name";
         return false;
     }
     const auto sameCount = [&](int64_t accessor, const char* name) {
         if (accessors.elementCount(static_cast<size_t>(accessor)) == vertices) return true;
-        error = where + ": " + name + " has " + std::to_string(accessors.elementCount(static_cast<size_t>(accessor))) +
-                " elements, POSITION " + std::to_string(vertices);
+        error = where() + ": " + name + " has " +
+                std::to_string(accessors.elementCount(static_cast<size_t>(accessor))) + " elements, POSITION " +
+                std::to_string(vertices);
         return false;
     };
-    if (normal >= 0 && (!accessors.floats(static_cast<size_t>(normal), 3, false, primitive.normals, error) ||
-                        !sameCount(normal, "NORMAL")))
+    if (members.normal >= 0 &&
+        (!accessors.floats(static_cast<size_t>(members.normal), 3, false, primitive.normals, error) ||
+         !sameCount(members.normal, "NORMAL")))
         return false;
-    if (texCoord >= 0 && (!accessors.floats(static_cast<size_t>(texCoord), 2, false, primitive.texCoords, error) ||
-                          !sameCount(texCoord, "TEXCOORD_0")))
+    if (members.texCoord >= 0 &&
+        (!accessors.floats(static_cast<size_t>(members.texCoord), 2, false, primitive.texCoords, error) ||
+         !sameCount(members.texCoord, "TEXCOORD_0")))
         return false;
-    if (indices < 0) {
+    if (members.indices < 0) {
         unindexed = vertices > 0;
         return true;
     }
     uint32_t largest = 0;
-    if (!accessors.indices(static_cast<size_t>(indices), primitive.indices, largest, error)) return false;
+    if (!accessors.indices(static_cast<size_t>(members.indices), primitive.indices, largest, error)) return false;
     if (!primitive.indices.empty() && largest >= vertices) {
-        error = where + ": index " + std::to_string(largest) + " out of range (" + std::to_string(vertices) +
+        error = where() + ": index " + std::to_string(largest) + " out of range (" + std::to_string(vertices) +
                 " vertices)";
         return false;
     }
@@ -204,11 +241,24 @@ bool readMeshes(const nlohmann::json& document, GltfScene& scene, AccessorReader
     for (size_t m = 0; m < meshes->size(); ++m) {
         const std::string where = "meshes[" + std::to_string(m) + "]";
         GltfSceneMesh mesh;
-        // Reads the primitive p, whose members fields holds.
-        const auto read = [&](const GltfElementFields& fields, size_t p) {
+        // Reads the primitive p, from the record when one holds it (null
+        // otherwise) or from element.
+        const auto read = [&](const GltfFlatElement* record, const uint8_t* extrasBase, const nlohmann::json* element,
+                              size_t p) {
+            const auto primitiveWhere = [&where, p] { return where + ".primitives[" + std::to_string(p) + "]"; };
             GltfScenePrimitive primitive;
+            PrimitiveMembers members;
+            if (record == nullptr ||
+                !readRecordMembers(*record, extrasBase, scene, accessors, primitive, members)) {
+                primitive = GltfScenePrimitive();
+                members = PrimitiveMembers();
+                const GltfElementFields fields =
+                    record != nullptr ? GltfElementFields(*record, extrasBase, primitiveWhere())
+                                      : GltfElementFields(*element, primitiveWhere());
+                if (!readMembers(fields, scene, accessors, primitive, members, error)) return false;
+            }
             bool withoutIndices = false;
-            if (!readPrimitive(fields, scene, accessors, primitive, withoutIndices, error))
+            if (!readPrimitiveData(members, primitiveWhere, accessors, primitive, withoutIndices, error))
                 return false;
             if (withoutIndices) {
                 const size_t vertices = primitive.positions.size() / 3;
@@ -223,10 +273,8 @@ bool readMeshes(const nlohmann::json& document, GltfScene& scene, AccessorReader
             mesh.name = flat.name();
             mesh.primitives.reserve(flat.primitiveCount());
             for (size_t p = 0; p < flat.primitiveCount(); ++p) {
-                if (!read(GltfElementFields(flat.primitive(p), flat.extrasBase(),
-                                            where + ".primitives[" + std::to_string(p) + "]"),
-                          p))
-                    return false;
+                const GltfFlatElement record = flat.primitive(p);
+                if (!read(&record, flat.extrasBase(), nullptr, p)) return false;
             }
         } else {
             nlohmann::json scratch;
@@ -237,8 +285,7 @@ bool readMeshes(const nlohmann::json& document, GltfScene& scene, AccessorReader
             if (fields.has("extras")) mesh.extras = *fields.find("extras");
             if (primitives != nullptr) {
                 for (size_t p = 0; p < primitives->size(); ++p) {
-                    if (!read(GltfElementFields((*primitives)[p], where + ".primitives[" + std::to_string(p) + "]"), p))
-                        return false;
+                    if (!read(nullptr, nullptr, &(*primitives)[p], p)) return false;
                 }
             }
         }

@@ -43,9 +43,10 @@ struct GltfScenePrimitive {
     GltfArray<float> normals;
     // Two floats per vertex (TEXCOORD_0 as stored: origin top left), or empty.
     GltfArray<float> texCoords;
-    // Vertex indices in the order the mode reads them, each < vertex count.
-    // A primitive without an index accessor gets 0, 1, 2, ...
-    GltfArray<uint32_t> indices;
+    // Vertex indices in the order the mode reads them, each < vertex count,
+    // at the width the file stores them (each reads as a uint32_t). A
+    // primitive without an index accessor gets 0, 1, 2, ...
+    GltfIndices indices;
     int32_t material = -1;
     // Null when absent; packed when read from a file (one per primitive adds
     // up): read it through unpackedElement (ingltf/gltf_json.h).
@@ -111,7 +112,7 @@ struct GltfScene {
     // External buffer files, mapped as the file itself is.
     std::vector<InputFile> bufferFiles;
     // Accessors decoded once (other component types, strides, sparse
-    // substitution, widened indices) that the primitives' arrays view.
+    // substitution) that the primitives' arrays view.
     std::vector<std::vector<float>> decodedFloats;
     std::vector<std::vector<uint32_t>> decodedIndices;
     // What the file holds that the import leaves out: "cameras", "skins",

@@ -156,12 +156,14 @@ bool LodRecordReader::primitive(LodTree& tree, int32_t holder, ImportBudget& bud
     const int32_t index = tree.addPrimitive(holder, static_cast<int32_t>(type), n);
     LodTreePrimitive& p = tree.primitive(index);
     int32_t* vertices = tree.ints(p.vertices);
-    const uint32_t* corners = nullptr;  // glTF vertices of the first triangle, then each third one
+    // glTF vertices of the first triangle, then each third one
+    const auto corner = [&group, first = fromTriangles ? group->nextIndex : 0](size_t k) {
+        return group->primitive->indices[first + k];
+    };
     if (fromTriangles) {
-        corners = group->primitive->indices.data() + group->nextIndex;
-        vertices[0] = lodVertex(group->map, corners[0]);
-        vertices[1] = lodVertex(group->map, corners[1]);
-        for (int32_t i = 2; i < n; ++i) vertices[i] = lodVertex(group->map, corners[3 * (i - 2) + 2]);
+        vertices[0] = lodVertex(group->map, corner(0));
+        vertices[1] = lodVertex(group->map, corner(1));
+        for (int32_t i = 2; i < n; ++i) vertices[i] = lodVertex(group->map, corner(3 * (i - 2) + 2));
     } else {
         uint32_t delta = 0;
         int32_t last = 0;
@@ -222,7 +224,7 @@ bool LodRecordReader::primitive(LodTree& tree, int32_t holder, ImportBudget& bud
             const float* st = group->primitive->texCoords.data();
             const size_t stCount = group->primitive->texCoords.size();
             for (int32_t i = 0; i < n; ++i) {
-                const size_t v = i < 2 ? corners[i] : corners[3 * (i - 2) + 2];
+                const size_t v = i < 2 ? corner(i) : corner(3 * (i - 2) + 2);
                 if (stCount / 2 <= v) return false;
                 uv[2 * i] = st[2 * v];
                 uv[2 * i + 1] = flipV_ ? 1.0f - st[2 * v + 1] : st[2 * v + 1];

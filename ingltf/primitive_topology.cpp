@@ -3,7 +3,7 @@
 namespace mevlo {
 
 std::vector<std::array<uint32_t, 3>> gltfTriangles(const GltfScenePrimitive& primitive) {
-    const GltfArray<uint32_t>& index = primitive.indices;
+    const GltfIndices& index = primitive.indices;
     const size_t n = index.size();
     std::vector<std::array<uint32_t, 3>> triangles;
     switch (primitive.mode) {
@@ -34,7 +34,7 @@ std::vector<std::array<uint32_t, 3>> gltfTriangles(const GltfScenePrimitive& pri
 }
 
 std::vector<std::array<uint32_t, 2>> gltfSegments(const GltfScenePrimitive& primitive) {
-    const GltfArray<uint32_t>& index = primitive.indices;
+    const GltfIndices& index = primitive.indices;
     const size_t n = index.size();
     std::vector<std::array<uint32_t, 2>> segments;
     switch (primitive.mode) {

@@ -93,7 +93,7 @@ bool readBytes(const std::vector<uint8_t>& bytes, GltfScene& scene, std::string&
 std::vector<uint8_t> bytesOf(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
 
 std::vector<float> valuesOf(const GltfArray<float>& a) { return std::vector<float>(a.begin(), a.end()); }
-std::vector<uint32_t> valuesOf(const GltfArray<uint32_t>& a) { return std::vector<uint32_t>(a.begin(), a.end()); }
+std::vector<uint32_t> valuesOf(const GltfIndices& a) { return std::vector<uint32_t>(a.begin(), a.end()); }
 
 // Three vertices interleaved with a 16-byte stride (position, then 4 bytes
 // of something else), normals as normalized bytes, texture coordinates as
@@ -148,21 +148,31 @@ TEST(GltfReader, IndexWidthsAndSharedAccessorsAndPrimitivesWithoutIndices) {
     const int positions = g.view(std::vector<float>{0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0});
     const int wide = g.view(std::vector<uint32_t>{0, 1, 2, 0, 2, 3});
     const int narrow = g.view(std::vector<uint16_t>{3, 2, 1});
+    // Indices are read where they lie, at any offset: 32-bit ones at an odd
+    // address, 16-bit ones 4 bytes apart (decoded).
+    const int odd = g.view(std::vector<uint8_t>{9, 3, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0});
+    const int strided = g.view(std::vector<uint16_t>{1, 9, 3, 9, 2, 9}, 4);
     g.accessor(positions, 5126, 4, "VEC3");
     g.accessor(wide, 5125, 6, "SCALAR");
     g.accessor(narrow, 5123, 3, "SCALAR");
+    g.accessor(odd, 5125, 3, "SCALAR", {{"byteOffset", 1}});
+    g.accessor(strided, 5123, 3, "SCALAR");
     g.meshOf({{{"attributes", {{"POSITION", 0}}}, {"indices", 1}},
               {{"attributes", {{"POSITION", 0}}}, {"indices", 2}, {"mode", 1}},
-              {{"attributes", {{"POSITION", 0}}}, {"mode", 0}}});
+              {{"attributes", {{"POSITION", 0}}}, {"mode", 0}},
+              {{"attributes", {{"POSITION", 0}}}, {"indices", 3}},
+              {{"attributes", {{"POSITION", 0}}}, {"indices", 4}}});
     lodtest::writeBytes(dir / "shared.glb", g.glb());
     GltfScene scene;
     std::string error;
     ASSERT_TRUE(readGltfFile((dir / "shared.glb").string(), scene, error)) << error;
     const auto& primitives = scene.meshes[0].primitives;
-    ASSERT_EQ(primitives.size(), 3u);
+    ASSERT_EQ(primitives.size(), 5u);
     EXPECT_EQ(valuesOf(primitives[0].indices), (std::vector<uint32_t>{0, 1, 2, 0, 2, 3}));
     EXPECT_EQ(valuesOf(primitives[1].indices), (std::vector<uint32_t>{3, 2, 1}));
     EXPECT_EQ(valuesOf(primitives[2].indices), (std::vector<uint32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(valuesOf(primitives[3].indices), (std::vector<uint32_t>{3, 1, 2}));
+    EXPECT_EQ(valuesOf(primitives[4].indices), (std::vector<uint32_t>{1, 3, 2}));
     EXPECT_EQ(primitives[1].mode, GltfMode::Lines);
     // One accessor, one array: a primitive does not get a copy of its own.
     EXPECT_EQ(primitives[0].positions.data(), primitives[1].positions.data());
@@ -311,6 +321,7 @@ TEST(GltfReader, BrokenFilesAreRefusedWithOneLine) {
     cases.push_back({"malformed JSON", bytesOf("{\"asset\": {\"version\": \"2.0\"},"), "malformed JSON"});
     cases.push_back({"deep nesting", bytesOf(std::string(100000, '[') + std::string(100000, ']')),
                      "nested deeper than"});
+    cases.push_back({"deep nesting after a fault", bytesOf("{\"a\": x" + std::string(200, '[')), "nested deeper than"});
     cases.push_back({"not an object", bytesOf("[1, 2]"), "not an object"});
     cases.push_back({"a billion zeros", bytesOf(R"({"asset":{"version":"2.0"},"meshes":[{"primitives":[{"attributes":)"
                                                 R"({"POSITION":0}}]}],"accessors":[{"componentType":5126,"count":)"
