@@ -356,12 +356,6 @@ bool parseSplit(const uint8_t* data, size_t size, nlohmann::json& document) {
     for (const JsonTopMember& m : members)
         if (&m != largest && m.key == largest->key) return false;
 
-    std::string rest;
-    rest.reserve(size - (largest->end - largest->begin) + 2);
-    rest.append(reinterpret_cast<const char*>(data), largest->begin);
-    rest += "[]";
-    rest.append(reinterpret_cast<const char*>(data) + largest->end, size - largest->end);
-
     nlohmann::json part;
     bool partParsed = false;
     std::exception_ptr partFailure;
@@ -393,6 +387,12 @@ bool parseSplit(const uint8_t* data, size_t size, nlohmann::json& document) {
     bool restParsed = false;
     std::exception_ptr restFailure;
     try {
+        // The rest is copied while the worker already parses.
+        std::string rest;
+        rest.reserve(size - (partEnd - partBegin) + 2);
+        rest.append(reinterpret_cast<const char*>(data), static_cast<size_t>(partBegin - data));
+        rest += "[]";
+        rest.append(reinterpret_cast<const char*>(partEnd), static_cast<size_t>(data + size - partEnd));
         PackingDomBuilder builder(document);
         restParsed = nlohmann::json::sax_parse(rest.begin(), rest.end(), &builder);
     } catch (const nlohmann::json::exception&) {
