@@ -426,66 +426,56 @@ nlohmann::json GltfElementFields::asParsed(const char* key) const {
 bool GltfElementFields::has(const char* key) const { return flat_ ? slot(key) >= 0 : json_.has(key); }
 
 // Each reader answers from the record when the member is absent or holds
-// what it asks for; otherwise JsonFields answers over the member as parsed,
-// so that every refusal reads as it does for a packed element.
-bool GltfElementFields::index(const char* key, size_t limit, int64_t& out, std::string& error) const {
-    if (!flat_) return json_.index(key, limit, out, error);
+// what it asks for (`take` says whether the value will do); otherwise
+// JsonFields answers over the member as parsed, so that every refusal
+// reads as it does for a packed element.
+template <typename Take, typename General>
+bool GltfElementFields::answer(const char* key, int kind, Take take, General general) const {
+    if (!flat_) return general(json_);
     const int i = slot(key);
     if (i < 0) return true;
-    if (holds(i, static_cast<int>(ValueKind::Unsigned)) && element_.values[i] < limit) {
-        out = element_.values[i];
-        return true;
-    }
+    if (holds(i, kind) && take(element_.values[i])) return true;
     const nlohmann::json object = asParsed(key);
-    return JsonFields(object, where()).index(key, limit, out, error);
+    return general(JsonFields(object, where()));
+}
+
+bool GltfElementFields::index(const char* key, size_t limit, int64_t& out, std::string& error) const {
+    return answer(
+        key, static_cast<int>(ValueKind::Unsigned),
+        [&](uint32_t value) {
+            if (value >= limit) return false;
+            out = value;
+            return true;
+        },
+        [&](const JsonFields& fields) { return fields.index(key, limit, out, error); });
 }
 
 bool GltfElementFields::count(const char* key, uint64_t& out, std::string& error) const {
-    if (!flat_) return json_.count(key, out, error);
-    const int i = slot(key);
-    if (i < 0) return true;
-    if (holds(i, static_cast<int>(ValueKind::Unsigned))) {
-        out = element_.values[i];
-        return true;
-    }
-    const nlohmann::json object = asParsed(key);
-    return JsonFields(object, where()).count(key, out, error);
+    return answer(
+        key, static_cast<int>(ValueKind::Unsigned), [&](uint32_t value) { return out = value, true; },
+        [&](const JsonFields& fields) { return fields.count(key, out, error); });
 }
 
 bool GltfElementFields::integer(const char* key, int64_t& out, std::string& error) const {
-    if (!flat_) return json_.integer(key, out, error);
-    const int i = slot(key);
-    if (i < 0) return true;
-    if (holds(i, static_cast<int>(ValueKind::Unsigned))) {
-        out = element_.values[i];
-        return true;
-    }
-    const nlohmann::json object = asParsed(key);
-    return JsonFields(object, where()).integer(key, out, error);
+    return answer(
+        key, static_cast<int>(ValueKind::Unsigned), [&](uint32_t value) { return out = value, true; },
+        [&](const JsonFields& fields) { return fields.integer(key, out, error); });
 }
 
 bool GltfElementFields::boolean(const char* key, bool& out, std::string& error) const {
-    if (!flat_) return json_.boolean(key, out, error);
-    const int i = slot(key);
-    if (i < 0) return true;
-    if (holds(i, static_cast<int>(ValueKind::Boolean))) {
-        out = element_.values[i] != 0;
-        return true;
-    }
-    const nlohmann::json object = asParsed(key);
-    return JsonFields(object, where()).boolean(key, out, error);
+    return answer(
+        key, static_cast<int>(ValueKind::Boolean), [&](uint32_t value) { return out = value != 0, true; },
+        [&](const JsonFields& fields) { return fields.boolean(key, out, error); });
 }
 
 bool GltfElementFields::string(const char* key, std::string& out, std::string& error) const {
-    if (!flat_) return json_.string(key, out, error);
-    const int i = slot(key);
-    if (i < 0) return true;
-    if (holds(i, static_cast<int>(ValueKind::TypeName))) {
-        out = kGltfTypeNames[element_.values[i]];
-        return true;
-    }
-    const nlohmann::json object = asParsed(key);
-    return JsonFields(object, where()).string(key, out, error);
+    return answer(
+        key, static_cast<int>(ValueKind::TypeName),
+        [&](uint32_t value) {
+            out = kGltfTypeNames[value];
+            return true;
+        },
+        [&](const JsonFields& fields) { return fields.string(key, out, error); });
 }
 
 bool GltfElementFields::object(const char* key, std::string& error) const {

@@ -164,6 +164,9 @@ private:
     bool holds(int slot, int kind) const;
     // {key: value} as parsed, for JsonFields to answer what the record cannot.
     nlohmann::json asParsed(const char* key) const;
+    // What every typed reader does (defined beside them).
+    template <typename Take, typename General>
+    bool answer(const char* key, int kind, Take take, General general) const;
 
     bool flat_ = false;
     GltfFlatElement element_;
