@@ -1,7 +1,5 @@
 #include "ingltf/gltf_json.h"
 
-#include "ingltf/gltf_element.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -12,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "ingltf/gltf_element.h"
 #include "ingltf/json_top_members.h"
 
 namespace mevlo {
@@ -55,7 +54,6 @@ std::string withoutExceptionTag(const char* what) {
 
 // Marks the binary values this layer made (the JSON text cannot make any).
 constexpr std::uint64_t kPackedSubtype = 0x4C;
-
 
 // Builds the document as the library's own parser would, except that each
 // object in a packed array goes straight into its compact encoding
