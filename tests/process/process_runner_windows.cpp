@@ -124,8 +124,16 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
   const std::wstring program = wide(argv.at(0));
   const std::wstring directory = wide(workDir);
   std::fflush(nullptr);
-  if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
-                      directory.c_str(), &startup, &process)) {
+  // Under Wine, starting a process now and then fails with an internal
+  // error while the machine is busy; a start that failed is tried again
+  // (a program that ran is never run twice).
+  bool created = false;
+  for (int attempt = 0; attempt < 3 && !created; ++attempt) {
+    if (attempt > 0) Sleep(500);
+    created = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
+                             directory.c_str(), &startup, &process) != 0;
+  }
+  if (!created) {
     result.failure = lastErrorText("CreateProcessW");
     return result;
   }
